@@ -1,0 +1,19 @@
+// The frame loop: one demo time per pass, stop after the frame in which Escape is seen or the
+// show's end is reached.
+#pragma once
+#include <cstdint>
+
+constexpr int32_t kDemoLengthMs = 104000;
+
+// The loop's view of the platform; the demo passes the real layer, tests pass fakes.
+struct FrameLoopSource {
+    uint32_t (*ticks)();
+    int32_t (*escapeState)();
+    void (*sleep)(uint32_t ms);
+    void (*stepFrame)(int32_t demoTime);
+};
+
+// Clears the glow chain's captured flag at the start of every frame.
+void BeginFrame();
+// Runs passes until the stop rule holds; returns the number of frames drawn.
+int32_t RunFrameLoop(const FrameLoopSource& source);

@@ -1,0 +1,202 @@
+#include "host/platform.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <cstdio>
+
+// The layer's own state. In full screen the show renders into an 800x600 framebuffer object,
+// so that the rest of the system always sees an 800x600 surface; presenting scales it up.
+namespace {
+
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+};
+
+struct PlatformState {
+    SDL_Window* window;
+    SDL_GLContext context;
+    bool videoReady;
+    bool scaled; // rendering into the offscreen frame, scaled up on present
+    GLuint frame;
+    FramebufferCalls fb;
+    bool escapePressed; // pressed since the previous query
+};
+
+PlatformState platform;
+
+bool InitVideo() {
+    if (platform.videoReady) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        fprintf(stderr, "lockstep: cannot start the video system: %s\n", SDL_GetError());
+        return false;
+    }
+    platform.videoReady = true;
+    return true;
+}
+
+template <typename T> bool LoadCall(T* out, const char* name) {
+    *out = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+    return *out != nullptr;
+}
+
+bool CreateScaledFrame() {
+    FramebufferCalls& fb = platform.fb;
+    bool ok = LoadCall(&fb.genFramebuffers, "glGenFramebuffers") &&
+              LoadCall(&fb.bindFramebuffer, "glBindFramebuffer") &&
+              LoadCall(&fb.genRenderbuffers, "glGenRenderbuffers") &&
+              LoadCall(&fb.bindRenderbuffer, "glBindRenderbuffer") &&
+              LoadCall(&fb.renderbufferStorage, "glRenderbufferStorage") &&
+              LoadCall(&fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+              LoadCall(&fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
+              LoadCall(&fb.blitFramebuffer, "glBlitFramebuffer");
+    if (!ok) return false;
+    GLuint buffers[2];
+    fb.genRenderbuffers(2, buffers);
+    fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kFrameWidth, kFrameHeight);
+    fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kFrameWidth, kFrameHeight);
+    fb.genFramebuffers(1, &platform.frame);
+    fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
+    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PlatformAskFullscreen() {
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+    };
+    SDL_MessageBoxData box = {};
+    box.flags = SDL_MESSAGEBOX_INFORMATION;
+    box.title = "Fullscreen?";
+    box.message = "";
+    box.numbuttons = 2;
+    box.buttons = buttons;
+    int answer = 0;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) return false;
+    return answer == 1;
+}
+
+bool PlatformOpenWindow(bool fullScreen) {
+    if (!InitVideo()) return false;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
+    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // A 32-bit depth buffer where the driver has one, else the common 24 bits.
+    const int depthSizes[] = {32, 24, 16};
+    for (int depth : depthSizes) {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+        platform.window = SDL_CreateWindow("lockstep", 0, 0, kFrameWidth, kFrameHeight, flags);
+        if (!platform.window) continue;
+        platform.context = SDL_GL_CreateContext(platform.window);
+        if (platform.context) break;
+        SDL_DestroyWindow(platform.window);
+        platform.window = nullptr;
+    }
+    if (!platform.window) {
+        fprintf(stderr, "lockstep: cannot open an 800x600 OpenGL window: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(platform.window, platform.context);
+    SDL_GL_SetSwapInterval(1);
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(platform.window, &w, &h);
+    if (fullScreen || w != kFrameWidth || h != kFrameHeight) {
+        platform.scaled = CreateScaledFrame();
+        if (!platform.scaled)
+            fprintf(stderr, "lockstep: no framebuffer objects; drawing unscaled\n");
+    }
+    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    return true;
+}
+
+void PlatformSwapBuffers() {
+    if (!platform.window) return;
+    if (platform.scaled) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(platform.window, &w, &h);
+        // Largest 4:3 rectangle that fits, centred: bars at the sides (or top and bottom).
+        int fitW = w, fitH = w * kFrameHeight / kFrameWidth;
+        if (fitH > h) {
+            fitH = h;
+            fitW = h * kFrameWidth / kFrameHeight;
+        }
+        int x = (w - fitW) / 2, y = (h - fitH) / 2;
+        FramebufferCalls& fb = platform.fb;
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        fb.bindFramebuffer(GL_READ_FRAMEBUFFER, platform.frame);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        fb.blitFramebuffer(0, 0, kFrameWidth, kFrameHeight, x, y, x + fitW, y + fitH,
+                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        SDL_GL_SwapWindow(platform.window);
+        fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+        return;
+    }
+    SDL_GL_SwapWindow(platform.window);
+}
+
+uint32_t PlatformTicks() {
+    return SDL_GetTicks();
+}
+
+void PlatformSleep(uint32_t ms) {
+    SDL_Delay(ms);
+}
+
+int32_t PlatformEscapeState() {
+    if (!platform.videoReady) return 0;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) platform.escapePressed = true;
+        if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
+            platform.escapePressed = true;
+        if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
+            platform.escapePressed = true;
+    }
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    // The classic key-state word: top bit for "down now", bottom bit for "pressed since the
+    // last query", as a 16-bit value sign-extended to 32 bits.
+    int16_t state = 0;
+    if (keys && keys[SDL_SCANCODE_ESCAPE]) state = static_cast<int16_t>(0x8000);
+    if (platform.escapePressed) state |= 1;
+    platform.escapePressed = false;
+    return state;
+}
+
+void PlatformHideCursor() {
+    if (platform.videoReady) SDL_ShowCursor(SDL_DISABLE);
+}
+
+void PlatformShutdown() {
+    fflush(stdout);
+    fflush(stderr);
+    if (platform.context) SDL_GL_DeleteContext(platform.context);
+    if (platform.window) SDL_DestroyWindow(platform.window);
+    platform = PlatformState{};
+    SDL_Quit();
+}

@@ -1,0 +1,23 @@
+// The thin platform layer: window, GL context, input, clock and message box on SDL2.
+// Nothing outside host/ calls SDL for video or input.
+#pragma once
+#include <cstdint>
+
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 600;
+
+// Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. Any failure counts as No.
+bool PlatformAskFullscreen();
+// Opens the window and makes a GL context current on this thread. Windowed: borderless
+// 800x600 at (0, 0). Full screen: borderless desktop-sized window; the 800x600 frame is
+// rendered offscreen and scaled up with its aspect kept when presented.
+bool PlatformOpenWindow(bool fullScreen);
+void PlatformSwapBuffers();
+uint32_t PlatformTicks();
+void PlatformSleep(uint32_t ms);
+// Nonzero while Escape is down or when it was pressed since the previous call; a request to
+// close the window counts as Escape. Pumps the window's events.
+int32_t PlatformEscapeState();
+void PlatformHideCursor();
+// Restores desktop and cursor and flushes standard output.
+void PlatformShutdown();

@@ -1,0 +1,27 @@
+// A software text writer: glyph cells of a bitmap font copied into an 800x600 pixel buffer.
+#pragma once
+#include <cstdint>
+#include "assets/raw_image.h"
+
+constexpr int kPixelBufferWidth = 800;
+constexpr int kPixelBufferHeight = 600;
+constexpr uint32_t kGlyphTransparentKey = 0xFF00FF;
+
+// The atlas holds 32-bit texels (one uint32_t per texel, as RawImage pixels read in place);
+// texels equal to magenta 0xFF00FF are transparent. All glyph cells lie side by side in one row.
+struct BitmapFont {
+    RawImage atlas;
+    int16_t cellWidth;
+    int16_t cellHeight;
+    int16_t gap;
+};
+
+extern const BitmapFont* currentFont; // null: text writing does nothing
+extern int16_t textCursorX, textCursorY, textLeftMargin;
+extern uint32_t pixelBuffer[kPixelBufferWidth * kPixelBufferHeight];
+
+void SetBitmapFont(const BitmapFont* font);
+uint8_t GlyphIndex(uint8_t ch);
+void DrawGlyph(uint8_t ch, int16_t x, int16_t y);
+void WriteText(const char* text);
+void PutPixel(uint16_t x, uint16_t y, uint32_t value);

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs every test: once plain, once with AddressSanitizer and UBSan.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")" && pwd)
+source "$ROOT/tools/setup.sh"
+install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}"
+
+build_tree build
+generate_data
+(cd "$ROOT/build" && ctest --output-on-failure -j "$(nproc)")
+
+build_tree build-asan -DLOCKSTEP_SANITIZE=ON
+(cd "$ROOT/build-asan" && ctest --output-on-failure -j "$(nproc)")

@@ -1,0 +1,32 @@
+// Helpers shared by the tests: an offscreen GL display, pixel read-back, scratch files.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Opens the 800x600 offscreen display once per process and applies the default render state.
+void OpenTestDisplay();
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+// Pixel (x, y) with the origin at the top-left corner, as the viewer sees the frame.
+Rgba ReadScreenPixel(int x, int y);
+// The whole 800x600 frame, rows bottom-up as OpenGL stores them.
+std::vector<uint8_t> ReadFrame();
+// Saves the current frame as <test output dir>/<name>.png and returns the path.
+std::string SaveFrame(const std::string& name);
+
+// A fresh empty folder for this test; removed at exit.
+std::string MakeScratchDir();
+void WriteTextFile(const std::string& path, const std::string& contents);
+void WriteBinaryFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Runs fn with stdout and stderr captured; returns them.
+struct Captured {
+    std::string out, err;
+};
+Captured CaptureOutput(void (*fn)(void*), void* arg);
+template <typename F> Captured CaptureOutputOf(F&& f) {
+    return CaptureOutput([](void* p) { (*static_cast<F*>(p))(); }, &f);
+}
