@@ -99,12 +99,21 @@ bool PlatformOpenWindow(bool fullScreen) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
-    if (fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    int width = kFrameWidth, height = kFrameHeight;
+    if (fullScreen) {
+        // The desktop keeps its mode; the window covers it (also without a window manager).
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
+    }
     // A 32-bit depth buffer where the driver has one, else the common 24 bits.
     const int depthSizes[] = {32, 24, 16};
     for (int depth : depthSizes) {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
-        platform.window = SDL_CreateWindow("lockstep", 0, 0, kFrameWidth, kFrameHeight, flags);
+        platform.window = SDL_CreateWindow("lockstep", 0, 0, width, height, flags);
         if (!platform.window) continue;
         platform.context = SDL_GL_CreateContext(platform.window);
         if (platform.context) break;

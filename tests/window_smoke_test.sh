@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The real X11 path under Xvfb: the question box, the window's geometry, Escape, exit code 0.
+# Usage: window_smoke_test.sh BUILD_DIR
+set -u
+build=$1
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "xvfb-run and xdotool are needed (./test.sh installs them)"; exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cat > "$work/session.sh" <<'INNER'
+set -u
+unset SDL_VIDEODRIVER
+bin=$1 answer=$2 expect=$3
+fail() { echo "FAIL ($answer): $*"; kill -9 "$pid" 2>/dev/null; exit 1; }
+find_window() { xwininfo -root -tree | grep "\"$1\"" | awk '{print $1}' | head -1; }
+
+"$bin" > out.txt 2> err.txt &
+pid=$!
+box=""
+for _ in $(seq 100); do box=$(find_window "Fullscreen?"); [ -n "$box" ] && break; sleep 0.1; done
+[ -n "$box" ] || fail "no question box"
+xdotool windowfocus --sync "$box" key "$answer"
+win=""
+for _ in $(seq 100); do win=$(find_window lockstep); [ -n "$win" ] && break; sleep 0.1; done
+[ -n "$win" ] || fail "no lockstep window"
+sleep 0.5
+[ -z "$(find_window "Fullscreen?")" ] || fail "the question box is still there"
+info=$(xwininfo -id "$win")
+x=$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')
+y=$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')
+w=$(echo "$info" | awk '/Width:/ {print $2}')
+h=$(echo "$info" | awk '/Height:/ {print $2}')
+b=$(echo "$info" | awk '/Border width/ {print $3}')
+[ "$x,$y,${w}x$h,$b" = "$expect" ] || fail "window is $x,$y,${w}x$h,$b, expected $expect"
+# The box's helper process is gone: the demo has no children left.
+children=$(pgrep -P "$pid" | tr '\n' ' ')
+[ -z "$children" ] || fail "processes left behind: $children"
+xdotool windowfocus --sync "$win" key Escape
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "Escape did not stop the demo"
+wait "$pid"; rc=$?
+[ "$rc" = 0 ] || fail "exit code $rc"
+grep -q "frames in" err.txt || fail "no frame count on stderr: $(cat err.txt)"
+echo "ok ($answer): $x,$y,${w}x$h, $(tail -1 err.txt)"
+INNER
+
+cd "$work"
+status=0
+timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  bash session.sh "$build/bin/lockstep" Escape "0,0,800x600,0" || status=1
+timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  bash session.sh "$build/bin/lockstep" Return "0,0,1280x1024,0" || status=1
+exit $status
