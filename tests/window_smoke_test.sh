@@ -47,6 +47,9 @@ echo "ok ($answer): $x,$y,${w}x$h, $(tail -1 err.txt)"
 INNER
 
 cd "$work"
+# SDL unloads the X11 extension libraries at exit, so leaks inside them cannot be attributed or
+# suppressed; our own code's leaks are checked by the offscreen end-to-end run.
+export ASAN_OPTIONS=detect_leaks=0
 status=0
 timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
   bash session.sh "$build/bin/lockstep" Escape "0,0,800x600,0" || status=1
