@@ -2,6 +2,10 @@
 #pragma once
 #include <cstdint>
 
+// The 2D overlay mode's space: one unit per pixel of the 800x600 frame, origin top-left.
+constexpr float kOverlayWidth = 800.0f;
+constexpr float kOverlayHeight = 600.0f;
+
 enum ScreenBlend : int32_t {
     ScreenOpaque = 0,
     ScreenAdditive = 1,
@@ -16,3 +20,6 @@ void BeginOverlay2D();
 void EndOverlay2D();
 void DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
                     int32_t slot);
+// One quad over a normalised rectangle in overlay mode, showing the same rectangle of the
+// bound texture, upright. Used by DrawTintedQuad and CompositeGlow.
+void DrawOverlayRect(float x0, float y0, float x1, float y1);
