@@ -7,5 +7,10 @@ extern Mesh city, tree, robot1, robot2, robot3, balls, road2, road1, ribbons, ci
     credits, greetings;
 extern int32_t loadingTexture, dirtTexture, whiteTexture, envTexture;
 
+constexpr float kRobotScale = 1.5f;
+constexpr float kRibbonScale = 1.2f;
+
 void SetUpScenes();
 void TearDownScenes();
+// The object's variable name ("robot2"), or "mesh" for anything else; used in reports.
+const char* SceneObjectName(const Mesh* mesh);

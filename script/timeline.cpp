@@ -1,12 +1,69 @@
 #include "script/timeline.h"
 
-#include <GL/gl.h>
 #include "host/display.h"
+#include "render/draw_list.h"
+#include "render/glow.h"
+#include "render/screen_quads.h"
+#include "script/scene_objects.h"
+#include "script/scene_scripts.h"
 
-// Placeholder frame until the scene scripts land: the default background, presented.
-void StepFrame(int32_t) {
+TimelineState timeline = kTimelineStart;
+
+namespace {
+
+constexpr uint32_t kDefaultBackground = 0xFFFF00;
+constexpr int32_t kGlowAlpha = 12;
+constexpr int32_t kGlowAdditive = 1;
+constexpr int32_t kGlowBlended = 0;
+
+void RunSceneScript(const SceneFrame& frame, int32_t t) {
+    switch (frame.type) {
+    case kSceneCity:
+        CityScene(frame.sceneTime);
+        break;
+    case kSceneRoadLong:
+    case kSceneRoadMiddle:
+    case kSceneRoadFirst:
+        RoadScene(frame.type, frame.entered, frame.sceneTime, t);
+        break;
+    case kSceneCredits:
+        CreditsScene(frame.entered, frame.sceneTime, t);
+        break;
+    case kSceneFinale:
+        FinaleScene(frame.entered, frame.sceneTime);
+        break;
+    default:
+        break; // no script: the default background under the post passes
+    }
+}
+
+} // namespace
+
+void ResetTimeline() {
+    timeline = kTimelineStart;
+}
+
+void StepFrame(int32_t demoTime) {
     ClearDepthBuffer();
-    glClearColor(0.0f, 0.99609375f, 0.99609375f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    ResetDrawList();
+    ClearToColor(kDefaultBackground);
+
+    const SceneFrame frame = AdvanceTimeline(&timeline, demoTime);
+    RunSceneScript(frame, demoTime);
+
+    UpdateGlow();
+    RenderDrawList();
+    CompositeGlow(0, 0, 1, 1, kGlowAlpha, kGlowAdditive);
+
+    if (IntroFadeShown(frame.type, frame.sceneTime)) {
+        DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, IntroFadeAlpha(frame.sceneTime), whiteTexture);
+    }
+    if (EndFadeShown(demoTime)) {
+        const float q = EndFadeLevel(demoTime);
+        CompositeGlow(0, 0, 1, 1, EndFadeGlowAlpha(q), kGlowBlended);
+        DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, q, whiteTexture);
+    }
+
+    DrawScreenImage(dirtTexture, 0, 0, 1, 1, ScreenMultiply);
     PresentFrame();
 }

@@ -1,8 +1,10 @@
-// The scene table, scene selection and the per-frame step of the show.
+// The per-frame step of the show: scene selection, the scene script, the post passes.
 #pragma once
 #include <cstdint>
+#include "script/timeline_math.h"
 
-constexpr int32_t kBarMs = 1666;
-constexpr int32_t kBeatMs = 416;
+extern TimelineState timeline;
 
+// Back to the state before the first frame (scene 0, entered at 0).
+void ResetTimeline();
 void StepFrame(int32_t demoTime);
