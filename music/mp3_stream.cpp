@@ -1,0 +1,76 @@
+#include "music/mp3_stream.h"
+
+#include <mpg123.h>
+
+struct Mp3Stream {
+    mpg123_handle* handle;
+    bool ended; // past the last frame or a fatal decoding error: silence from then on
+};
+
+namespace {
+
+bool decoderReady = false;
+
+} // namespace
+
+Mp3Stream* OpenMp3Stream(const char* path, const char** reason) {
+    *reason = "";
+    if (!decoderReady) {
+        if (mpg123_init() != MPG123_OK) {
+            *reason = "the mp3 decoder cannot start";
+            return nullptr;
+        }
+        decoderReady = true;
+    }
+    int err = MPG123_OK;
+    mpg123_handle* handle = mpg123_new(nullptr, &err);
+    if (!handle) {
+        *reason = mpg123_plain_strerror(err);
+        return nullptr;
+    }
+    // The decoder does the resampling and the mono-to-stereo copy, so every file comes out
+    // in the output's own format and the audio callback can decode straight into its buffer.
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_format_none(handle);
+    mpg123_format(handle, kStreamRate, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    if (mpg123_open(handle, path) != MPG123_OK) {
+        *reason = "cannot open the file";
+        mpg123_delete(handle);
+        return nullptr;
+    }
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK) {
+        *reason = "not an mp3 file the decoder can read";
+        mpg123_delete(handle);
+        return nullptr;
+    }
+    if (rate != kStreamRate || channels != kStreamChannels || encoding != MPG123_ENC_FLOAT_32) {
+        *reason = "the decoder cannot convert it to 44100 Hz stereo";
+        mpg123_delete(handle);
+        return nullptr;
+    }
+    return new Mp3Stream{handle, false};
+}
+
+int ReadMp3Stream(Mp3Stream* stream, float* stereo, int frames) {
+    const size_t frameBytes = sizeof(float) * kStreamChannels;
+    const size_t wanted = static_cast<size_t>(frames) * frameBytes;
+    unsigned char* out = reinterpret_cast<unsigned char*>(stereo);
+    size_t filled = 0;
+    while (filled < wanted && !stream->ended) {
+        size_t got = 0;
+        const int rc = mpg123_read(stream->handle, out + filled, wanted - filled, &got);
+        filled += got;
+        const bool more = rc == MPG123_OK || rc == MPG123_NEW_FORMAT;
+        if (!more || (got == 0 && rc == MPG123_OK)) stream->ended = true;
+    }
+    return static_cast<int>(filled / frameBytes);
+}
+
+void CloseMp3Stream(Mp3Stream* stream) {
+    if (!stream) return;
+    mpg123_close(stream->handle);
+    mpg123_delete(stream->handle);
+    delete stream;
+}

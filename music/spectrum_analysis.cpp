@@ -1,0 +1,68 @@
+#include "music/spectrum_analysis.h"
+
+#include <cmath>
+#include <cstdio>
+#include <kiss_fftr.h>
+
+#include "music/mp3_stream.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kDecodeChunkFrames = 4096;
+
+struct Analyser {
+    kiss_fftr_cfg fft; // null until the first analysis
+    float window[kSpectrumWindow];
+    float scale; // 2 / sum(window): a full-scale sine on a bin centre reads 1.0
+    kiss_fft_scalar input[kSpectrumWindow];
+    kiss_fft_cpx output[kSpectrumBins + 1];
+};
+
+Analyser analyser;
+
+void PrepareAnalyser() {
+    analyser.fft = kiss_fftr_alloc(kSpectrumWindow, 0, nullptr, nullptr);
+    double sum = 0.0;
+    for (int i = 0; i < kSpectrumWindow; ++i) {
+        // Periodic Hann, so the window tiles and its sum is exactly half the length.
+        const double w = 0.5 - 0.5 * std::cos(2.0 * kPi * i / kSpectrumWindow);
+        analyser.window[i] = static_cast<float>(w);
+        sum += w;
+    }
+    analyser.scale = static_cast<float>(2.0 / sum);
+}
+
+} // namespace
+
+void ComputeSpectrum(const float* mono1024, float* spectrum512) {
+    if (!analyser.fft) PrepareAnalyser();
+    for (int i = 0; i < kSpectrumWindow; ++i) analyser.input[i] = mono1024[i] * analyser.window[i];
+    kiss_fftr(analyser.fft, analyser.input, analyser.output);
+    for (int i = 0; i < kSpectrumBins; ++i) {
+        const kiss_fft_cpx c = analyser.output[i];
+        const float magnitude = std::sqrt(c.r * c.r + c.i * c.i) * analyser.scale;
+        spectrum512[i] = magnitude < 1.0f ? magnitude : 1.0f;
+    }
+}
+
+bool DecodeMp3File(const char* path, std::vector<float>* monoSamples, int* sampleRate) {
+    monoSamples->clear();
+    *sampleRate = kAnalysisRate;
+    const char* reason = "";
+    Mp3Stream* stream = OpenMp3Stream(path, &reason);
+    if (!stream) {
+        fprintf(stderr, "lockstep: cannot decode \"%s\": %s\n", path, reason);
+        return false;
+    }
+    std::vector<float> chunk(kDecodeChunkFrames * kStreamChannels);
+    for (;;) {
+        const int frames = ReadMp3Stream(stream, chunk.data(), kDecodeChunkFrames);
+        for (int i = 0; i < frames; ++i) {
+            monoSamples->push_back(0.5f * (chunk[2 * i] + chunk[2 * i + 1]));
+        }
+        if (frames < kDecodeChunkFrames) break;
+    }
+    CloseMp3Stream(stream);
+    return true;
+}
