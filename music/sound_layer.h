@@ -1,0 +1,36 @@
+// The sound output: the one place that talks to SDL audio. It plays at most one mp3 stream on
+// a fixed channel and offers the spectrum of what is audible now.
+#pragma once
+#include <cstdint>
+
+#include "music/spectrum_analysis.h"
+
+struct Mp3Stream;
+
+constexpr int kOutputRate = 44100;
+constexpr int kOutputBufferFrames = 1024; // one audio callback, about 23 ms
+constexpr int kSoundChannel = 0;          // the only channel a stream plays on
+
+// Opens the default output (float, stereo, 44100 Hz) and starts it playing silence.
+// False when no output can be opened; a later call tries again.
+bool InitSound();
+// Closes the output so that a test or tool can finish a recording or open another driver.
+// The demo never calls it: the end of the process reclaims the output.
+void ShutdownSound();
+// The spectrum unit: while off, SoundSpectrum gives null.
+void SetSpectrumActive(bool active);
+// Null (with a stderr line naming the file and the reason) for a missing or undecodable file.
+Mp3Stream* OpenSoundStream(const char* path);
+// Plays the stream from where it stands, once, replacing whatever the channel played.
+// Returns the channel, or -1 when the output is not open or the arguments are unusable.
+int PlaySoundStream(int channel, Mp3Stream* stream);
+// Stops the stream if it plays and releases it.
+void CloseSoundStream(Mp3Stream* stream);
+// The 512-bin spectrum of the most recent 1024 audible samples (mono mix), or the override;
+// null while the unit is off or before anything has been played. Valid until the next call.
+const float* SoundSpectrum();
+
+// Frames handed to the output since it opened (written, not necessarily heard yet).
+uint32_t SoundFramesWritten();
+// Frames estimated to have reached the listener by now.
+uint32_t SoundFramesAudible();
