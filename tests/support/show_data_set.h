@@ -1,0 +1,18 @@
+// A small stand-in for the show's data set: every file the scene set-up opens, with plain
+// coloured pictures and box-shaped meshes, written by the tests into a scratch folder.
+#pragma once
+#include <string>
+
+struct ShowDataOptions {
+    int walkFrames = 32;  // "data/botwalk.baf"
+    int treeFrames = 2;   // "data/arbre.baf"
+    int ribbonFrames = 2; // "data/ribbonz.baf" and "data/city_rbnz.baf"
+};
+
+// Dark grey in the dirt picture's bottom-right corner (screen pixels from about (700, 525) on);
+// white everywhere else, so the multiply leaves the rest of the frame unchanged.
+constexpr int kDirtSpotFirstTexel = 448;
+constexpr int kDirtSpotValue = 128;
+
+// Writes <dir>/data/... .
+void WriteShowDataSet(const std::string& dir, const ShowDataOptions& options = {});
