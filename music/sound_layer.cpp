@@ -177,6 +177,16 @@ uint32_t SoundFramesAudible() {
     return audible < written ? audible : written;
 }
 
+double SoundClockSeconds() {
+    return sound.device ? NowMicros() / kMicrosPerSecond : 0.0;
+}
+
+uint32_t SoundLastWrite(double* seconds) {
+    const uint64_t pair = stamp.load(std::memory_order_acquire);
+    *seconds = static_cast<uint32_t>(pair) / kMicrosPerSecond;
+    return static_cast<uint32_t>(pair >> 32);
+}
+
 void SoundOverrideSpectrum(const float* spectrum512) {
     sound.overrideSpectrum = spectrum512;
 }

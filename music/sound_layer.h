@@ -34,3 +34,7 @@ const float* SoundSpectrum();
 uint32_t SoundFramesWritten();
 // Frames estimated to have reached the listener by now.
 uint32_t SoundFramesAudible();
+// For measurements: the output's clock in seconds since it opened, and the frames written by the
+// latest callback together with that clock's reading when the callback returned.
+double SoundClockSeconds();
+uint32_t SoundLastWrite(double* seconds);
