@@ -1,0 +1,163 @@
+#include "tools/capture/capture_args.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char kCaptureUsage[] =
+    "usage: lockstep-capture [--root DIR] [--fps N] [--to MS]\n"
+    "                        [--still MS=FILE.png]... [--frames DIR] [--video FILE.mp4]\n"
+    "                        [--spectrum FILE.csv]\n";
+
+namespace {
+
+// Whole decimal numbers only: no sign, no spaces, nothing after the digits.
+bool ParseWhole(const char* text, int64_t limit, int32_t* out) {
+    if (!text || !*text) return false;
+    int64_t value = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        value = value * 10 + (*p - '0');
+        if (value > limit) return false;
+    }
+    *out = static_cast<int32_t>(value);
+    return true;
+}
+
+bool ParseStill(const char* text, CaptureStill* still, std::string* error) {
+    const char* eq = strchr(text, '=');
+    if (!eq) {
+        *error = std::string("--still wants MS=FILE.png, not '") + text + "'";
+        return false;
+    }
+    std::string ms(text, eq);
+    if (!ParseWhole(ms.c_str(), kCaptureMaxToMs, &still->timeMs)) {
+        *error = "--still wants a time in whole milliseconds before '=', not '" + ms + "'";
+        return false;
+    }
+    still->path = eq + 1;
+    if (still->path.empty()) {
+        *error = std::string("--still ") + text + " names no file";
+        return false;
+    }
+    return true;
+}
+
+// Options given once only: a second value would silently win otherwise.
+bool SetOnce(const char* name, bool* seen, std::string* error) {
+    if (*seen) {
+        *error = std::string(name) + " is given twice";
+        return false;
+    }
+    *seen = true;
+    return true;
+}
+
+bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
+    std::vector<std::string> files;
+    for (const CaptureStill& still : args.stills) files.push_back(still.path);
+    if (!args.videoPath.empty()) files.push_back(args.videoPath);
+    if (!args.spectrumPath.empty()) files.push_back(args.spectrumPath);
+    std::sort(files.begin(), files.end());
+    auto twice = std::adjacent_find(files.begin(), files.end());
+    if (twice != files.end()) {
+        *error = "the output " + *twice + " is named twice";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std::string* error) {
+    *args = CaptureArgs{};
+    bool seenRoot = false, seenFps = false, seenTo = false, seenFrames = false, seenVideo = false,
+         seenSpectrum = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* opt = argv[i];
+        if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
+            args->help = true;
+            continue;
+        }
+        const bool known = !strcmp(opt, "--root") || !strcmp(opt, "--fps") ||
+                           !strcmp(opt, "--to") || !strcmp(opt, "--still") ||
+                           !strcmp(opt, "--frames") || !strcmp(opt, "--video") ||
+                           !strcmp(opt, "--spectrum");
+        if (!known) {
+            *error = opt[0] == '-' ? std::string("unknown option ") + opt
+                                   : std::string("unexpected argument '") + opt + "'";
+            return false;
+        }
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            *error = std::string(opt) + " needs a value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (!strcmp(opt, "--root")) {
+            if (!SetOnce(opt, &seenRoot, error)) return false;
+            args->root = value;
+        } else if (!strcmp(opt, "--fps")) {
+            if (!SetOnce(opt, &seenFps, error)) return false;
+            if (!ParseWhole(value, kCaptureMaxFps, &args->fps) || args->fps < 1) {
+                *error = "--fps wants a whole number from 1 to " + std::to_string(kCaptureMaxFps) +
+                         ", not '" + value + "'";
+                return false;
+            }
+        } else if (!strcmp(opt, "--to")) {
+            if (!SetOnce(opt, &seenTo, error)) return false;
+            if (!ParseWhole(value, kCaptureMaxToMs, &args->toMs)) {
+                *error = "--to wants whole milliseconds from 0 to " +
+                         std::to_string(kCaptureMaxToMs) + ", not '" + value + "'";
+                return false;
+            }
+        } else if (!strcmp(opt, "--still")) {
+            CaptureStill still;
+            if (!ParseStill(value, &still, error)) return false;
+            args->stills.push_back(still);
+        } else if (!strcmp(opt, "--frames")) {
+            if (!SetOnce(opt, &seenFrames, error)) return false;
+            args->framesDir = value;
+        } else if (!strcmp(opt, "--video")) {
+            if (!SetOnce(opt, &seenVideo, error)) return false;
+            args->videoPath = value;
+        } else {
+            if (!SetOnce(opt, &seenSpectrum, error)) return false;
+            args->spectrumPath = value;
+        }
+    }
+    for (const CaptureStill& still : args->stills) {
+        if (still.timeMs > args->toMs) {
+            *error = "--still " + std::to_string(still.timeMs) + " lies past --to " +
+                     std::to_string(args->toMs);
+            return false;
+        }
+    }
+    std::stable_sort(
+        args->stills.begin(), args->stills.end(),
+        [](const CaptureStill& a, const CaptureStill& b) { return a.timeMs < b.timeMs; });
+    return CheckOutputsDistinct(*args, error);
+}
+
+int32_t RegularFrameTime(int32_t n, int32_t fps) {
+    const int64_t scaled = static_cast<int64_t>(n) * 1000;
+    return static_cast<int32_t>((2 * scaled + fps) / (2 * static_cast<int64_t>(fps)));
+}
+
+std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
+                                            const std::vector<CaptureStill>& stills) {
+    std::vector<int32_t> stillTimes;
+    for (const CaptureStill& still : stills) stillTimes.push_back(still.timeMs);
+    std::sort(stillTimes.begin(), stillTimes.end());
+    std::vector<CaptureFrame> frames;
+    size_t next = 0;
+    for (int32_t n = 0;; ++n) {
+        const int32_t t = RegularFrameTime(n, fps);
+        for (; next < stillTimes.size() && stillTimes[next] <= t; ++next) {
+            const bool extra = stillTimes[next] < t &&
+                               (frames.empty() || frames.back().timeMs != stillTimes[next]);
+            if (extra) frames.push_back({stillTimes[next], -1});
+        }
+        frames.push_back({t, n});
+        if (t >= toMs) break;
+    }
+    return frames;
+}

@@ -1,0 +1,43 @@
+// The capture tool's command line and the list of frames it asks for.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int32_t kCaptureDefaultFps = 60;
+constexpr int32_t kCaptureMaxFps = 1000; // demo times are whole milliseconds
+constexpr int32_t kCaptureMaxToMs = 3600000;
+
+struct CaptureStill {
+    int32_t timeMs;
+    std::string path;
+};
+
+struct CaptureArgs {
+    std::string root = ".";
+    int32_t fps = kCaptureDefaultFps;
+    int32_t toMs = 104000;
+    std::vector<CaptureStill> stills; // sorted by time once parsed
+    std::string framesDir;            // empty: not asked for
+    std::string videoPath;
+    std::string spectrumPath;
+    bool help = false;
+};
+
+// Fills *args from argv[1..argc-1]. On a bad argument returns false with *error saying why.
+bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std::string* error);
+extern const char kCaptureUsage[];
+
+// One frame of a capture: its demo time and its number in the fixed-rate sequence, or -1 for an
+// extra frame that only serves a still between two regular frames.
+struct CaptureFrame {
+    int32_t timeMs;
+    int32_t index;
+};
+
+// round(n * 1000 / fps), rounding halves up.
+int32_t RegularFrameTime(int32_t n, int32_t fps);
+// Frames 0, 1, ... up to the first at or past toMs, with an extra frame at every still time
+// that falls between two of them, in time order.
+std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
+                                            const std::vector<CaptureStill>& stills);

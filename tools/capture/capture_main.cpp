@@ -1,0 +1,265 @@
+// lockstep-capture: runs the show offscreen at a fixed frame rate and writes stills, frame
+// pictures, a video and the spectrum the scripts saw.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/display.h"
+#include "host/frame_loop.h"
+#include "host/platform.h"
+#include "music/music.h"
+#include "music/spectrum_analysis.h"
+#include "script/scene_objects.h"
+#include "script/timeline.h"
+#include "tools/capture/capture_args.h"
+#include "tools/capture/capture_spectrum.h"
+#include "tools/capture/video_pipe.h"
+#include "tools/png_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitBadArguments = 2;
+constexpr char kSoundtrackPath[] = "data/moravinte.mp3";
+// The band the tree's motion follows, as the scene scripts ask for it.
+constexpr int kTreeBandLowHz = 700;
+constexpr int kTreeBandHighHz = 1000;
+constexpr double kProgressIntervalS = 1.0;
+constexpr size_t kFrameBytes = size_t(kFrameWidth) * kFrameHeight * 4;
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Output paths are taken relative to where the tool was started, not to --root.
+void MakeAbsolute(std::string* path) {
+    if (path->empty()) return;
+    std::error_code ec;
+    fs::path absolute = fs::absolute(*path, ec);
+    if (!ec) *path = absolute.string();
+}
+
+void WarnIfExists(const std::string& path) {
+    std::error_code ec;
+    if (!path.empty() && fs::exists(path, ec))
+        fprintf(stderr, "lockstep-capture: %s exists and will be overwritten\n", path.c_str());
+}
+
+struct CaptureRun {
+    CaptureArgs args;
+    std::vector<CaptureFrame> frames;
+    CaptureSoundtrack soundtrack;
+    std::vector<uint8_t> pixels;
+    float spectrum[kSpectrumBins];
+    FILE* spectrumFile;
+    VideoPipe video;
+    bool videoOpen;
+    bool warnedFrames;
+    size_t nextStill;
+};
+
+CaptureRun run;
+
+void ShowProgress(size_t done, int32_t timeMs, Clock::time_point start) {
+    const double elapsed = SecondsSince(start);
+    const double fps = elapsed > 0 ? done / elapsed : 0.0;
+    const double left = fps > 0 ? (run.frames.size() - done) / fps : 0.0;
+    fprintf(stderr, "lockstep-capture: frame %zu/%zu, %d ms, %.1f fps, %.0f s left\n", done,
+            run.frames.size(), timeMs, fps, left);
+}
+
+// Everything a frame is asked to give; false after a failed write (already reported).
+bool WriteFrameOutputs(const CaptureFrame& frame) {
+    const uint8_t* pixels = run.pixels.data();
+    for (; run.nextStill < run.args.stills.size() &&
+           run.args.stills[run.nextStill].timeMs == frame.timeMs;
+         ++run.nextStill) {
+        const char* path = run.args.stills[run.nextStill].path.c_str();
+        if (!WritePngBottomUp(path, pixels, kFrameWidth, kFrameHeight)) {
+            fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
+            return false;
+        }
+    }
+    // Extra frames serve stills only; the sequences keep their fixed rate.
+    if (frame.index < 0) return true;
+    if (!run.args.framesDir.empty()) {
+        char path[4096];
+        snprintf(path, sizeof path, "%s/%06d.png", run.args.framesDir.c_str(), frame.index);
+        if (!run.warnedFrames && access(path, F_OK) == 0) {
+            fprintf(stderr, "lockstep-capture: overwriting earlier frame pictures in %s\n",
+                    run.args.framesDir.c_str());
+            run.warnedFrames = true;
+        }
+        if (!WritePngBottomUp(path, pixels, kFrameWidth, kFrameHeight)) {
+            fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
+            return false;
+        }
+    }
+    if (run.videoOpen && !WriteVideoFrame(&run.video, pixels, kFrameBytes)) {
+        fprintf(stderr, "lockstep-capture: ffmpeg stopped taking frames\n");
+        return false;
+    }
+    if (run.spectrumFile) {
+        int32_t type = 0, index = 0;
+        SelectScene(frame.timeMs, &type, &index);
+        const float level = SpectrumLevel(SpectrumBand(kTreeBandLowHz, kTreeBandHighHz));
+        fprintf(run.spectrumFile, "%d,%d,%.6f\n", frame.timeMs, type, level);
+    }
+    return true;
+}
+
+// Checks what can be checked before anything is drawn; returns an exit code, or 0 to go on.
+int PrepareOutputs() {
+    CaptureArgs& args = run.args;
+    for (CaptureStill& still : args.stills) MakeAbsolute(&still.path);
+    MakeAbsolute(&args.framesDir);
+    MakeAbsolute(&args.videoPath);
+    MakeAbsolute(&args.spectrumPath);
+    if (!args.videoPath.empty() && !ProgramOnPath("ffmpeg")) {
+        fprintf(stderr, "lockstep-capture: --video needs the ffmpeg program (Debian package "
+                        "ffmpeg), and there is none on PATH\n");
+        return kExitFailed;
+    }
+    for (const CaptureStill& still : args.stills) WarnIfExists(still.path);
+    WarnIfExists(args.videoPath);
+    WarnIfExists(args.spectrumPath);
+    if (!args.framesDir.empty()) {
+        std::error_code ec;
+        fs::create_directories(args.framesDir, ec);
+        if (!fs::is_directory(args.framesDir, ec)) {
+            fprintf(stderr, "lockstep-capture: cannot make the folder %s\n",
+                    args.framesDir.c_str());
+            return kExitFailed;
+        }
+    }
+    if (chdir(args.root.c_str()) != 0) {
+        fprintf(stderr, "lockstep-capture: cannot enter --root %s: %s\n", args.root.c_str(),
+                strerror(errno));
+        return kExitBadArguments;
+    }
+    return 0;
+}
+
+int OpenOutputStreams() {
+    const CaptureArgs& args = run.args;
+    if (!args.spectrumPath.empty()) {
+        run.spectrumFile = fopen(args.spectrumPath.c_str(), "w");
+        if (!run.spectrumFile) {
+            fprintf(stderr, "lockstep-capture: cannot write %s\n", args.spectrumPath.c_str());
+            return kExitFailed;
+        }
+        fprintf(run.spectrumFile, "time_ms,scene_type,level\n");
+    }
+    if (!args.videoPath.empty()) {
+        int32_t regular = 0;
+        for (const CaptureFrame& frame : run.frames) regular += frame.index >= 0;
+        const int64_t durationMs = int64_t(regular) * 1000 / args.fps;
+        const bool withSound = !run.soundtrack.mono.empty();
+        if (!withSound) fprintf(stderr, "lockstep-capture: no soundtrack; the video is silent\n");
+        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), kFrameWidth, kFrameHeight, args.fps,
+                           durationMs, withSound ? kSoundtrackPath : nullptr)) {
+            fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
+            return kExitFailed;
+        }
+        run.videoOpen = true;
+    }
+    return 0;
+}
+
+// Draws every planned frame; false after a failure (already reported).
+bool CaptureFrames() {
+    // The offscreen surface is single-buffered, so the frame is still there after StepFrame's
+    // swap; on a double-buffered one the presented frame is the front buffer.
+    GLint doubleBuffered = 0;
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    glReadBuffer(doubleBuffered ? GL_FRONT : GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const Clock::time_point start = Clock::now();
+    double lastReport = 0;
+    for (size_t i = 0; i < run.frames.size(); ++i) {
+        const CaptureFrame& frame = run.frames[i];
+        InstallSpectrumAt(run.soundtrack, frame.timeMs, run.spectrum);
+        BeginFrame();
+        StepFrame(frame.timeMs);
+        glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, run.pixels.data());
+        if (!WriteFrameOutputs(frame)) return false;
+        const double now = SecondsSince(start);
+        if (now - lastReport >= kProgressIntervalS) {
+            ShowProgress(i + 1, frame.timeMs, start);
+            lastReport = now;
+        }
+    }
+    return true;
+}
+
+int CloseOutputs(bool ok, Clock::time_point start) {
+    bool closed = true;
+    if (run.spectrumFile && fclose(run.spectrumFile) != 0) {
+        fprintf(stderr, "lockstep-capture: cannot write %s\n", run.args.spectrumPath.c_str());
+        closed = false;
+    }
+    run.spectrumFile = nullptr;
+    if (run.videoOpen && !CloseVideoPipe(&run.video)) {
+        fprintf(stderr, "lockstep-capture: ffmpeg failed to write %s\n",
+                run.args.videoPath.c_str());
+        closed = false;
+    }
+    run.videoOpen = false;
+    if (!ok || !closed) return kExitFailed;
+    const double seconds = SecondsSince(start);
+    fprintf(stderr, "lockstep-capture: %zu frames in %.2f s (%.1f fps)\n", run.frames.size(),
+            seconds, seconds > 0 ? run.frames.size() / seconds : 0.0);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // No window and no sound output: the offscreen driver whatever the environment says.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    std::string error;
+    if (!ParseCaptureArgs(argc, argv, &run.args, &error)) {
+        fprintf(stderr, "lockstep-capture: %s\n%s", error.c_str(), kCaptureUsage);
+        return kExitBadArguments;
+    }
+    if (run.args.help) {
+        fputs(kCaptureUsage, stdout);
+        return 0;
+    }
+    if (int code = PrepareOutputs()) return code;
+
+    OpenDisplay(false);
+    if (!glGetString(GL_VERSION)) {
+        fprintf(stderr, "lockstep-capture: no OpenGL context\n");
+        return kExitFailed;
+    }
+    ApplyDefaultRenderState();
+    SetUpScenes();
+    if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))
+        fprintf(stderr, "lockstep-capture: no soundtrack; the scripts see a silent spectrum\n");
+    run.frames = PlanCaptureFrames(run.args.fps, run.args.toMs, run.args.stills);
+    run.pixels.assign(kFrameBytes, 0);
+
+    const Clock::time_point start = Clock::now();
+    int code = OpenOutputStreams();
+    if (code == 0)
+        code = CloseOutputs(CaptureFrames(), start);
+    else
+        CloseOutputs(false, start);
+
+    SoundOverrideSpectrum(nullptr);
+    TearDownScenes();
+    PlatformShutdown();
+    return code;
+}

@@ -1,0 +1,19 @@
+// Frames to an H.264 + AAC file through the ffmpeg program, fed raw pictures over a pipe.
+#pragma once
+#include <cstdint>
+#include <sys/types.h>
+
+struct VideoPipe {
+    pid_t pid;
+    int fd; // write end of ffmpeg's standard input; -1 when closed
+};
+
+// True when an executable of that name lies on PATH.
+bool ProgramOnPath(const char* name);
+// Starts ffmpeg writing outPath: frames of width x height RGBA (rows bottom-up, as OpenGL reads
+// them) at fps, durationMs long, with soundtrackPath as the sound when non-null.
+bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, int width, int height, int32_t fps,
+                   int64_t durationMs, const char* soundtrackPath);
+bool WriteVideoFrame(VideoPipe* pipe, const uint8_t* rgba, size_t bytes);
+// Closes the pipe and waits for ffmpeg; true when it finished cleanly.
+bool CloseVideoPipe(VideoPipe* pipe);
