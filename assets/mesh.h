@@ -29,11 +29,13 @@ struct Mesh {
     int32_t vertexEntries;  // entries allocated in vertices; bounds every frame access
 };
 
-// Both loaders leave the mesh empty (counts 0, null arrays, textureSlot -1) when the file is
-// missing or malformed, and say why.
+// Both loaders leave the mesh empty (all counts 0, null arrays, textureSlot -1) when the file is
+// missing or malformed, and say why on stderr. Normals and the blend frame start zeroed. Arrays
+// the record already holds are not released: load into a fresh or freed record.
 void LoadStaticMesh(const char* name, Mesh* mesh);
 void LoadAnimatedMesh(const char* name, Mesh* mesh);
 void SetMeshTexture(Mesh* mesh, int32_t slot);
 void FreeMesh(Mesh* mesh);
-// True when the mesh has the extra blend frame after its stored frames.
+// True when the mesh has the extra blend frame after its stored frames (an animated mesh that
+// loaded). A mesh with no vertices counts as having it: its frames take no room.
 bool MeshHasBlendFrame(const Mesh* mesh);

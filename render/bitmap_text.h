@@ -8,7 +8,9 @@ constexpr int kPixelBufferHeight = 600;
 constexpr uint32_t kGlyphTransparentKey = 0xFF00FF;
 
 // The atlas holds 32-bit texels (one uint32_t per texel, as RawImage pixels read in place);
-// texels equal to magenta 0xFF00FF are transparent. All glyph cells lie side by side in one row.
+// texels equal to magenta 0xFF00FF are transparent: in a .raw picture on a little-endian machine
+// that is the bytes 255, 0, 255, 0. All glyph cells lie side by side in one row, in character-set
+// order; an atlas narrower or lower than the cells needs draws only the texels it holds.
 struct BitmapFont {
     RawImage atlas;
     int16_t cellWidth;
@@ -20,6 +22,7 @@ extern const BitmapFont* currentFont; // null: text writing does nothing
 extern int16_t textCursorX, textCursorY, textLeftMargin;
 extern uint32_t pixelBuffer[kPixelBufferWidth * kPixelBufferHeight];
 
+// Installs the font text is written with (null: none). The demo itself never installs one.
 void SetBitmapFont(const BitmapFont* font);
 uint8_t GlyphIndex(uint8_t ch);
 void DrawGlyph(uint8_t ch, int16_t x, int16_t y);

@@ -1,0 +1,169 @@
+// Loader speed: megabytes of .baf/.bof text parsed per second (against a plain fscanf reading of
+// the same file), and the time of LoadTexture for a 1024x1024 picture on the offscreen context.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "assets/mesh.h"
+#include "assets/raw_image.h"
+#include "assets/texture_slots.h"
+#include "host/display.h"
+
+namespace {
+
+constexpr int kRepeats = 9;
+constexpr int kVertices = 2000, kTriangles = 3000, kFrames = 40;
+constexpr int kStaticVertices = 40000, kStaticTriangles = 60000;
+constexpr int kPictureSide = 1024;
+
+double NowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+template <typename F> double MedianMs(F&& f) {
+    std::vector<double> times;
+    for (int r = 0; r < kRepeats; ++r) {
+        double start = NowMs();
+        f();
+        times.push_back(NowMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// A mesh file like the exporter writes them: six-decimal coordinates, one record a line.
+size_t WriteMeshText(const std::string& path, int vertices, int triangles, int frames,
+                     bool animated) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (animated)
+        fprintf(f, "bench %d %d %d 0.000000 0.000000 0.000000\n", vertices, triangles, frames);
+    else
+        fprintf(f, "bench %d %d 0.000000 0.000000 0.000000\n", vertices, triangles);
+    unsigned seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFF; };
+    for (int fr = 0; fr < frames; ++fr) {
+        for (int v = 0; v < vertices; ++v) {
+            fprintf(f, "%d %f %f %f %f %f\n", v, next() / 300.0 - 100, next() / 300.0 - 100,
+                    next() / 300.0 - 100, next() / 65536.0, next() / 65536.0);
+        }
+    }
+    for (int t = 0; t < triangles; ++t)
+        fprintf(f, "%d %d %d %d\n", t, next() % vertices, next() % vertices, next() % vertices);
+    long size = ftell(f);
+    fclose(f);
+    return static_cast<size_t>(size);
+}
+
+// The straightforward reading, token by token with fscanf, for comparison.
+void ScanfMesh(const std::string& path, bool animated, std::vector<float>* out) {
+    FILE* f = fopen(path.c_str(), "rb");
+    char tag[64];
+    unsigned v = 0, t = 0, fr = 1, n, a, b, c;
+    float x, y, z, u, w;
+    if (fscanf(f, "%63s %u %u", tag, &v, &t) != 3) abort();
+    if (animated && fscanf(f, "%u", &fr) != 1) abort();
+    if (fscanf(f, "%f %f %f", &x, &y, &z) != 3) abort();
+    out->resize(static_cast<size_t>(v) * fr * 5);
+    for (size_t r = 0; r < static_cast<size_t>(v) * fr; ++r) {
+        if (fscanf(f, "%u %f %f %f %f %f", &n, &x, &y, &z, &u, &w) != 6) abort();
+        float* o = &(*out)[r * 5];
+        o[0] = x, o[1] = y, o[2] = z, o[3] = u, o[4] = w;
+    }
+    for (unsigned i = 0; i < t; ++i) {
+        if (fscanf(f, "%u %u %u %u", &n, &a, &b, &c) != 4) abort();
+    }
+    fclose(f);
+}
+
+void BenchMeshes(const std::string& dir) {
+    struct File {
+        const char* name;
+        bool animated;
+        int vertices, triangles, frames;
+    } files[] = {{"walk.baf", true, kVertices, kTriangles, kFrames},
+                 {"city.bof", false, kStaticVertices, kStaticTriangles, 1}};
+    for (const File& file : files) {
+        std::string path = dir + "/" + file.name;
+        size_t bytes =
+            WriteMeshText(path, file.vertices, file.triangles, file.frames, file.animated);
+        Mesh mesh{};
+        std::vector<float> scanned;
+        ScanfMesh(path, file.animated, &scanned); // warm the page cache
+        double ours = MedianMs([&] {
+            if (file.animated)
+                LoadAnimatedMesh(path.c_str(), &mesh);
+            else
+                LoadStaticMesh(path.c_str(), &mesh);
+            if (mesh.vertexCount != file.vertices) abort();
+            FreeMesh(&mesh);
+        });
+        double scanf = MedianMs([&] { ScanfMesh(path, file.animated, &scanned); });
+        double mb = bytes / 1e6;
+        printf("%s: %.2f MB, %d frames x %d vertices, %d triangles\n", file.name, mb, file.frames,
+               file.vertices, file.triangles);
+        printf("  loader  median %8.2f ms  %7.1f MB/s\n", ours, mb / (ours / 1000));
+        printf("  fscanf  median %8.2f ms  %7.1f MB/s  (loader is %.1fx faster)\n", scanf,
+               mb / (scanf / 1000), scanf / ours);
+    }
+}
+
+void BenchTexture(const std::string& dir) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    OpenDisplay(false);
+    ApplyDefaultRenderState();
+    std::string path = dir + "/picture_1024x1024.raw";
+    std::vector<uint8_t> pixels(static_cast<size_t>(kPictureSide) * kPictureSide * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 31 + i / 4096);
+    FILE* f = fopen(path.c_str(), "wb");
+    fwrite(pixels.data(), 1, pixels.size(), f);
+    fclose(f);
+
+    double load = MedianMs([&] {
+        if (LoadTexture(path.c_str()) != 0) abort();
+        glFinish();
+        DeleteAllTextures();
+    });
+    RawImage image{};
+    double read = MedianMs([&] {
+        LoadRawImage(path.c_str(), &image);
+        FreeRawImage(&image);
+    });
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    double level0 = MedianMs([&] {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kPictureSide, kPictureSide, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, pixels.data());
+        glFinish();
+    });
+    double mipmaps = MedianMs([&] {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, kPictureSide, kPictureSide, GL_RGBA,
+                          GL_UNSIGNED_BYTE, pixels.data());
+        glFinish();
+    });
+    glDeleteTextures(1, &name);
+    printf("LoadTexture 1024x1024: median %.2f ms\n", load);
+    printf("  of which: file read %.2f ms, glTexImage2D %.2f ms, gluBuild2DMipmaps %.2f ms\n", read,
+           level0, mipmaps);
+    printf("  renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+}
+
+} // namespace
+
+int main() {
+    char pattern[] = "/tmp/lockstep-loader-bench-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) return 1;
+    printf("medians of %d runs\n", kRepeats);
+    BenchMeshes(dir);
+    BenchTexture(dir);
+    std::string cleanup = std::string("rm -rf ") + dir;
+    return system(cleanup.c_str()) == 0 ? 0 : 1;
+}
