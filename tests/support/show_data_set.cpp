@@ -94,8 +94,8 @@ void WritePlain(const std::string& path, int w, int h, uint8_t value) {
 void WriteDirt(const std::string& path) {
     const int size = 512;
     std::vector<uint8_t> px(size * size * 4, 255);
-    for (int y = kDirtSpotFirstTexel; y < size; ++y) {
-        for (int x = kDirtSpotFirstTexel; x < size; ++x) {
+    for (int y = kDirtSpotFirstTexel; y < kDirtSpotEndTexel; ++y) {
+        for (int x = kDirtSpotFirstTexel; x < kDirtSpotEndTexel; ++x) {
             for (int c = 0; c < 3; ++c) px[(y * size + x) * 4 + c] = kDirtSpotValue;
         }
     }

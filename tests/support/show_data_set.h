@@ -9,9 +9,11 @@ struct ShowDataOptions {
     int ribbonFrames = 2; // "data/ribbonz.baf" and "data/city_rbnz.baf"
 };
 
-// Dark grey in the dirt picture's bottom-right corner (screen pixels from about (700, 525) on);
-// white everywhere else, so the multiply leaves the rest of the frame unchanged.
-constexpr int kDirtSpotFirstTexel = 448;
+// A dark grey square in the dirt picture, texels 384 to 447 each way (screen pixels about 600 to
+// 700 across, 450 to 525 down), away from the edges that wrap; white everywhere else, so the
+// multiply leaves the rest of the frame unchanged.
+constexpr int kDirtSpotFirstTexel = 384;
+constexpr int kDirtSpotEndTexel = 448;
 constexpr int kDirtSpotValue = 128;
 
 // Writes <dir>/data/... .
