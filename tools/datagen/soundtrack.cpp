@@ -1,4 +1,88 @@
 #include "tools/datagen/soundtrack.h"
 
-// Placeholder until the synthesizer lands.
-bool WriteSoundtrack(const char*) { return true; }
+#include <cstdio>
+#include <vector>
+
+#include <lame/lame.h>
+
+#include "tools/datagen/synth_core.h"
+#include "tools/datagen/synth_song.h"
+
+namespace {
+const int kBitrateKbps = 192;
+const int kEncoderQuality = 2; // 0 best .. 9 fastest; 2 is LAME's recommended high quality
+const int kEncodeChunk = 8192; // frames handed to the encoder per call
+const int kMp3ChunkBytes = kEncodeChunk * 5 / 4 + 7200; // LAME's documented worst case
+
+bool EncodeMp3(const Mix* mix, std::vector<unsigned char>* mp3) {
+    lame_global_flags* lame = lame_init();
+    if (!lame) return false;
+    lame_set_in_samplerate(lame, kSynthRate);
+    lame_set_out_samplerate(lame, kSynthRate);
+    lame_set_num_channels(lame, 2);
+    lame_set_mode(lame, JOINT_STEREO);
+    lame_set_brate(lame, kBitrateKbps);
+    lame_set_VBR(lame, vbr_off);
+    lame_set_quality(lame, kEncoderQuality);
+    // The Info tag carries the encoder delay and padding, so that gapless decoders start the
+    // music on sample 0 and the bar grid stays on the show's clock.
+    lame_set_bWriteVbrTag(lame, 1);
+    if (lame_init_params(lame) < 0) {
+        lame_close(lame);
+        return false;
+    }
+    unsigned char chunk[kMp3ChunkBytes];
+    bool ok = true;
+    for (int64_t at = 0; ok && at < mix->frameCount; at += kEncodeChunk) {
+        int64_t left = mix->frameCount - at;
+        int n = int(left < kEncodeChunk ? left : kEncodeChunk);
+        int bytes = lame_encode_buffer_ieee_float(lame, mix->left + at, mix->right + at, n, chunk,
+                                                  kMp3ChunkBytes);
+        if (bytes < 0)
+            ok = false;
+        else
+            mp3->insert(mp3->end(), chunk, chunk + bytes);
+    }
+    if (ok) {
+        int bytes = lame_encode_flush(lame, chunk, kMp3ChunkBytes);
+        if (bytes < 0)
+            ok = false;
+        else
+            mp3->insert(mp3->end(), chunk, chunk + bytes);
+    }
+    if (ok) {
+        // The tag frame was reserved as the file's first frame; fill it in now.
+        size_t tagBytes = lame_get_lametag_frame(lame, chunk, kMp3ChunkBytes);
+        if (tagBytes > 0 && tagBytes <= mp3->size())
+            for (size_t i = 0; i < tagBytes; i++) (*mp3)[i] = chunk[i];
+    }
+    lame_close(lame);
+    return ok;
+}
+} // namespace
+
+bool WriteSoundtrack(const char* path) {
+    Mix mix;
+    if (!CreateMix(&mix)) {
+        fprintf(stderr, "soundtrack: not enough memory for %lld frames\n",
+                (long long)SongFrameCount());
+        return false;
+    }
+    RenderSong(&mix);
+    std::vector<unsigned char> mp3;
+    bool encoded = EncodeMp3(&mix, &mp3);
+    FreeMix(&mix);
+    if (!encoded) {
+        fprintf(stderr, "soundtrack: mp3 encoding failed\n");
+        return false;
+    }
+    FILE* f = fopen(path, "wb");
+    if (!f) {
+        fprintf(stderr, "soundtrack: cannot write %s\n", path);
+        return false;
+    }
+    bool written = fwrite(mp3.data(), 1, mp3.size(), f) == mp3.size();
+    if (fclose(f) != 0) written = false;
+    if (!written) fprintf(stderr, "soundtrack: cannot write %s\n", path);
+    return written;
+}
