@@ -100,6 +100,7 @@ class DrawListTest : public ::testing::Test {
             glDeleteTextures(1, &textureSlots[slot]);
             textureSlots[slot] = 0;
         }
+        ResetDrawList(); // the test's meshes are gone by now
         QueueCommand(BlendOpaque);
         QueueCommand(SphereMapOff);
         QueueCommand(EnvTextureOff);
