@@ -18,6 +18,11 @@ const char* TokenEnd(const char* p, const char* end) {
     return p;
 }
 
+// A number must fill its whole token: "12x" is not 12.
+bool EndsToken(const char* p, const char* end) {
+    return p == end || IsBlank(*p);
+}
+
 } // namespace
 
 void StartTextScanner(TextScanner* scanner, const char* text, size_t size) {
@@ -35,27 +40,23 @@ bool ScanWord(TextScanner* scanner) {
 
 bool ScanUnsigned(TextScanner* scanner, uint32_t* value) {
     const char* p = SkipBlanks(scanner->cursor, scanner->end);
-    const char* end = TokenEnd(p, scanner->end);
-    if (p == end) return false;
     uint32_t result = 0;
-    std::from_chars_result r = std::from_chars(p, end, result);
-    if (r.ec != std::errc() || r.ptr != end) return false;
+    std::from_chars_result r = std::from_chars(p, scanner->end, result);
+    if (r.ec != std::errc() || !EndsToken(r.ptr, scanner->end)) return false;
     *value = result;
-    scanner->cursor = end;
+    scanner->cursor = r.ptr;
     return true;
 }
 
 bool ScanFloat(TextScanner* scanner, float* value) {
     const char* p = SkipBlanks(scanner->cursor, scanner->end);
-    const char* end = TokenEnd(p, scanner->end);
-    if (p == end) return false;
-    const char* digits = p;
-    if (*digits == '+' && end - digits > 1 && digits[1] != '-') ++digits;
+    // from_chars takes no plus sign; the text files may carry one.
+    if (p < scanner->end && *p == '+' && scanner->end - p > 1 && p[1] != '-') ++p;
     float result = 0;
-    std::from_chars_result r = std::from_chars(digits, end, result);
-    if (r.ec != std::errc() || r.ptr != end) return false;
+    std::from_chars_result r = std::from_chars(p, scanner->end, result);
+    if (r.ec != std::errc() || !EndsToken(r.ptr, scanner->end)) return false;
     *value = result;
-    scanner->cursor = end;
+    scanner->cursor = r.ptr;
     return true;
 }
 
