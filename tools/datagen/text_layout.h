@@ -1,0 +1,44 @@
+// The words on the panels and where they sit inside each panel's part of its picture.
+#pragma once
+
+struct PanelLine {
+    const char* text;
+    float top;  // pixels from the top of the panel
+    float cell; // font dot size in pixels
+};
+
+constexpr int kMaxPanelLines = 4;
+struct PanelText {
+    int width, height; // pixels of the picture that the panel shows
+    int lineCount;
+    PanelLine lines[kMaxPanelLines];
+};
+
+// Title: two 512 x 256 halves, one for each resting angle of the swing.
+constexpr int kTitlePanelCount = 2;
+constexpr PanelText kTitlePanels[kTitlePanelCount] = {
+    {512, 256, 2, {{"lockstep", 70, 10}, {"in step with the music", 190, 3}}},
+    {512, 256, 2, {{"lockstep", 70, 10}, {"a show of light and sound", 190, 3}}},
+};
+
+// Credits: four 256 x 128 quarters, read one after the other as the carousel turns.
+constexpr int kCreditsPanelCount = 4;
+constexpr PanelText kCreditsPanels[kCreditsPanelCount] = {
+    {256, 128, 2, {{"lockstep", 24, 5}, {"a generated show", 92, 2.4f}}},
+    {256, 128, 2, {{"code", 24, 5}, {"C++ and OpenGL", 92, 2.4f}}},
+    {256, 128, 2, {{"graphics", 24, 5}, {"generated", 92, 2.4f}}},
+    {256, 128, 2, {{"music", 24, 5}, {"generated", 92, 2.4f}}},
+};
+
+// Greetings: two 256 x 256 halves.
+constexpr int kGreetingsPanelCount = 2;
+constexpr PanelText kGreetingsPanels[kGreetingsPanelCount] = {
+    {256, 256, 3, {{"greetings", 30, 4.2f}, {"to the", 120, 3.2f}, {"demoscene", 175, 3.6f}}},
+    {256,
+     256,
+     4,
+     {{"SDL  Mesa", 20, 3.2f},
+      {"mpg123", 78, 3.2f},
+      {"kissfft", 136, 3.2f},
+      {"LAME  FFmpeg", 194, 3.2f}}},
+};
