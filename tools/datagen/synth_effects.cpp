@@ -23,6 +23,8 @@ const float kDuckLeadSeconds = 0.003f;
 const float kDuckHoldSeconds = 0.06f;
 const float kDuckRecoverySeconds = 0.07f;
 
+const float kDcCutoffHz = 10.0f;
+
 const float kLimiterAttackSeconds = 0.002f;
 const float kLimiterReleaseSeconds = 0.12f;
 
@@ -150,6 +152,20 @@ void ApplyFadeOut(Mix* mix, int64_t fadeStart, int64_t fadeEnd) {
         }
         mix->left[i] *= gain;
         mix->right[i] *= gain;
+    }
+}
+
+void RemoveDc(Mix* mix) {
+    const float r = 1.0f - 2.0f * float(kPi) * kDcCutoffHz / kSynthRate;
+    float inL = 0.0f, inR = 0.0f, outL = 0.0f, outR = 0.0f;
+    for (int64_t i = 0; i < mix->frameCount; i++) {
+        float l = mix->left[i], rr = mix->right[i];
+        outL = l - inL + r * outL;
+        outR = rr - inR + r * outR;
+        inL = l;
+        inR = rr;
+        mix->left[i] = outL;
+        mix->right[i] = outR;
     }
 }
 

@@ -15,6 +15,8 @@ void DuckMain(Mix* mix, int64_t at, float depth);
 // Scales the main bus by 1 - w^2, w running from 0 at fadeStart to 1 at fadeEnd, and zeroes
 // everything after fadeEnd: the music fades with the picture's end fade and then is silent.
 void ApplyFadeOut(Mix* mix, int64_t fadeStart, int64_t fadeEnd);
+// Removes the small DC offset that one-sided waveforms (kick and boom attacks) leave behind.
+void RemoveDc(Mix* mix);
 // Scales the main bus by `gain`, then keeps every sample within +-ceiling with a look-ahead
 // gain ramp (no hard clipping). Uses the delay send as scratch space, so run it last.
 void ApplyLimiter(Mix* mix, float gain, float ceiling);

@@ -248,12 +248,12 @@ void Drive(Mix* mix) {
         PlayMelodyBar(mix, bar, tune[bar % 4], 0.0f, 0.11f, false);
     }
     // Each camera cut of the road and every phrase gets a cymbal and a stab.
-    const int cuts[] = {kRoadBar, kRoadBar + 1, kRoadBar + 2, 24, 28};
+    Accent(mix, kRoadBar, 1.0f);
+    const int cuts[] = {kRoadBar + 1, kRoadBar + 2, 24, 28};
     for (int bar : cuts) {
         AddCrash(mix, At(bar, 0), 0.3f, SeedAt(bar, 0, 11));
         Stab(bar, 0, 0.7f);
     }
-    AddImpact(mix, At(kRoadBar, 0), 0.55f);
     AddRiser(mix, At(kCreditsBar - 1, 0), Steps(kCreditsBar - 1, 0, 16), 0.18f, 25);
     for (int s = 8; s < 16; s += 2) AddSnare(mix, At(kCreditsBar - 1, s), 0.16f, SeedAt(31, s, 13));
 }
@@ -278,14 +278,14 @@ void Groove(Mix* mix) {
                 AddBass(mix, At(bar, n[0]), Steps(bar, n[0], n[1]) - 300, c.root + 12.0f + n[2],
                         0.3f, funk);
         PadBar(mix, bar, 1, 0.2f, pad);
-        for (int s : kStabSteps[bar % 2]) Stab(bar, s, s == 0 ? 0.78f : 0.74f);
+        for (int s : kStabSteps[bar % 2])
+            if (bar > kCreditsBar || s > 0) Stab(bar, s, s == 0 ? 0.78f : 0.74f);
         if (bar >= 40 && bar < breakdown)
             PlayMelodyBar(mix, bar, kCounter[bar % 4], 0.0f, 0.12f, true);
     }
-    AddCrash(mix, At(kCreditsBar, 0), 0.35f, SeedAt(kCreditsBar, 0, 11));
+    Accent(mix, kCreditsBar, 1.0f);
     AddCrash(mix, At(40, 0), 0.3f, SeedAt(40, 0, 11));
     AddCrash(mix, At(breakdown + 2, 0), 0.3f, SeedAt(breakdown + 2, 0, 11));
-    AddImpact(mix, At(kCreditsBar, 0), 0.5f);
     AddRiser(mix, At(breakdown + 1, 0), Steps(breakdown + 1, 0, 16), 0.15f, 26);
     AddRiser(mix, At(kFinaleBar - 1, 0), Steps(kFinaleBar - 1, 0, 16), 0.18f, 27);
 }
@@ -336,5 +336,6 @@ void RenderSong(Mix* mix) {
         DuckMain(mix, At(stabs[i].bar, stabs[i].step), stabs[i].duck);
     for (int i = 0; i < stabCount; i++) RenderStab(mix, stabs[i], 1.0f, 0.0f);
     ApplyFadeOut(mix, At(kFadeStartBar, 0), At(kSilenceBar, 0));
+    RemoveDc(mix);
     ApplyLimiter(mix, 1.0f, 0.89f);
 }

@@ -280,7 +280,7 @@ void AddBell(Mix* mix, int64_t start, float midi, float gain, float decaySeconds
     for (int64_t i = 0; i < length; i++) {
         float t = i * kInvRate;
         // A bright 1:1 FM attack whose index dies away fast, leaving the fundamental.
-        float index = 0.8f * Decay(t, 0.03f);
+        float index = 0.8f * Decay(t, 0.012f);
         carrier = Wrap(carrier + hz * kInvRate);
         modulator = Wrap(modulator + hz * kInvRate);
         float env = t < hold ? 1.0f : Decay(t - hold, decaySeconds);
