@@ -67,7 +67,9 @@ void LoadRawImage(const char* name, RawImage* image) {
         return;
     }
     size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * kBytesPerPixel;
-    uint8_t* pixels = static_cast<uint8_t*>(malloc(bytes));
+    // Zeroed memory: a short file leaves the rest black without a pass over it, and a huge
+    // name over a small file does not commit memory it never fills.
+    uint8_t* pixels = static_cast<uint8_t*>(calloc(bytes, 1));
     if (!pixels) {
         fclose(file);
         char why[kReasonLength];
@@ -80,7 +82,6 @@ void LoadRawImage(const char* name, RawImage* image) {
     fclose(file);
     if (got < bytes) {
         // A short file still loads: what is missing reads as transparent black.
-        memset(pixels + got, 0, bytes - got);
         char why[kReasonLength];
         snprintf(why, sizeof why, "holds %zu of the %zu bytes its name promises; the rest is zero",
                  got, bytes);
