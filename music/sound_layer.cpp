@@ -33,7 +33,7 @@ struct SoundState {
     const float* overrideSpectrum;
     uint64_t clockBase;
     double clockFrequency;
-    float window[kSpectrumWindow];
+    float recent[kSpectrumWindow]; // the samples under analysis, oldest first
     float spectrum[kSpectrumBins];
 };
 
@@ -73,14 +73,14 @@ uint32_t EstimateLatency() {
     return static_cast<uint32_t>(kOutputBufferFrames * (timed ? 1 : 2));
 }
 
-// Copies the kSpectrumWindow samples that end at `end` into the window; false when the callback
+// Copies the kSpectrumWindow samples that end at `end` into `recent`; false when the callback
 // overwrote part of them during the copy.
 bool CopyRecentSamples(uint32_t end) {
     const uint32_t start = end - kSpectrumWindow;
     for (int i = 0; i < kSpectrumWindow; ++i) {
         // Before the first sample the output was silent.
         const bool beforeStart = end < static_cast<uint32_t>(kSpectrumWindow - i);
-        sound.window[i] =
+        sound.recent[i] =
             beforeStart ? 0.0f : ring[(start + i) & kRingMask].load(std::memory_order_relaxed);
     }
     const uint32_t written = static_cast<uint32_t>(stamp.load(std::memory_order_acquire) >> 32);
@@ -161,6 +161,9 @@ uint32_t SoundFramesWritten() {
     return static_cast<uint32_t>(stamp.load(std::memory_order_acquire) >> 32);
 }
 
+// When a callback returns, the output still holds latencyFrames of what was written and plays
+// them at the output rate; so the listener hears a point that moves from written - latency
+// towards written until the next callback, and never past what has been written.
 uint32_t SoundFramesAudible() {
     if (!sound.device) return 0;
     const uint64_t pair = stamp.load(std::memory_order_acquire);
@@ -198,7 +201,7 @@ const float* SoundSpectrum() {
         const uint32_t end = SoundFramesAudible();
         if (end == 0) return nullptr;
         if (CopyRecentSamples(end)) {
-            ComputeSpectrum(sound.window, sound.spectrum);
+            ComputeSpectrum(sound.recent, sound.spectrum);
             return sound.spectrum;
         }
     }
