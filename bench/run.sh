@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Measures the show on this machine: frame rates per scene, set-up time, heap allocations per
+# frame and the capture tool's throughput. Builds in Release (build-release/), generates the data
+# set when the generator exists, prints a table and writes the same figures as JSON.
+# Usage: bench/run.sh [JSON_FILE]      default JSON_FILE: build-release/bench.json
+# BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$ROOT/build-release
+JSON=${1:-$BUILD/bench.json}
+CAPTURE_TO_MS=${BENCH_CAPTURE_TO_MS:-10000}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+echo "bench: building Release in $BUILD"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLOCKSTEP_TESTS=OFF >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" >/dev/null
+
+GEN=$BUILD/bin/lockstep-datagen
+if [ -x "$GEN" ] && { [ ! -f "$ROOT/data/.complete" ] || [ "$GEN" -nt "$ROOT/data/.complete" ]; }; then
+  echo "bench: generating data/"
+  "$GEN" "$ROOT/data" >/dev/null && touch "$ROOT/data/.complete"
+fi
+[ -f "$ROOT/data/.complete" ] || echo "bench: no generated data set; measuring the show without content"
+
+echo "bench: the whole show (about two minutes)"
+"$BUILD/bin/show_bench" --root "$ROOT" --json "$WORK/show.json" >"$WORK/show.txt" 2>"$WORK/show.err" ||
+  { cat "$WORK/show.err"; exit 1; }
+
+# Throughput of the capture tool over the first CAPTURE_TO_MS of the show at 60 fps, from its
+# closing line "N frames in S s (F fps)".
+capture_fps() {
+  "$BUILD/bin/lockstep-capture" --root "$ROOT" --to "$CAPTURE_TO_MS" "$@" 2>"$WORK/capture.err" >/dev/null ||
+    { tail -3 "$WORK/capture.err" >&2; echo null; return; }
+  sed -n 's/^lockstep-capture: [0-9]* frames in .* s (\(.*\) fps)$/\1/p' "$WORK/capture.err" | tail -1
+}
+echo "bench: capture throughput over ${CAPTURE_TO_MS} ms of the show"
+readback_fps=$(capture_fps)
+frames_fps=$(capture_fps --frames "$WORK/frames")
+video_fps=null
+if command -v ffmpeg >/dev/null; then video_fps=$(capture_fps --video "$WORK/show.mp4"); fi
+
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+echo
+cat "$WORK/show.txt"
+echo "capture, ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps} fps, --frames ${frames_fps} fps, --video ${video_fps} fps"
+echo "machine: $(nproc) cores, ${cpu}"
+
+mkdir -p "$(dirname "$JSON")"
+{
+  echo "{"
+  echo "  \"date\": \"$(date -u +%Y-%m-%dT%H:%M:%SZ)\","
+  echo "  \"cpu\": \"${cpu}\","
+  echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
+  echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS}, \"readback_fps\": ${readback_fps:-null}, \"frames_fps\": ${frames_fps:-null}, \"video_fps\": ${video_fps:-null}}"
+  echo "}"
+} >"$JSON"
+echo "bench: figures written to $JSON"

@@ -1,0 +1,308 @@
+// The whole show offscreen against the real clock, glFinish after every frame: frame times per
+// scene, set-up time, and heap allocations made by our own code while frames run.
+// Usage: show_bench [--root DIR] [--json FILE]
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <vector>
+
+#include "host/display.h"
+#include "host/frame_loop.h"
+#include "host/platform.h"
+#include "music/music.h"
+#include "script/scene_objects.h"
+#include "script/timeline.h"
+
+// --- Allocation counting. Every malloc and operator new in the process passes through here;
+// only those called directly from this executable's own code (the demo library is linked in
+// statically, so that is our code) are counted. Mesa, SDL and libc count as theirs.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LOCKSTEP_COUNT_ALLOCATIONS 0 // the sanitizers own malloc
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LOCKSTEP_COUNT_ALLOCATIONS 0
+#endif
+#endif
+#ifndef LOCKSTEP_COUNT_ALLOCATIONS
+#define LOCKSTEP_COUNT_ALLOCATIONS 1
+#endif
+
+namespace {
+std::atomic<bool> countingAllocations{false};
+std::atomic<long> ourAllocations{0};
+} // namespace
+
+#if LOCKSTEP_COUNT_ALLOCATIONS
+extern "C" {
+extern char __executable_start[];
+extern char etext[];
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* block, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
+}
+
+// The callers' return addresses must be real ones: nothing here may be inlined into them.
+#define NOINLINE __attribute__((noinline))
+
+namespace {
+inline void CountIfOurs(const void* caller) {
+    if (!countingAllocations.load(std::memory_order_relaxed)) return;
+    const char* at = static_cast<const char*>(caller);
+    if (at >= __executable_start && at < etext)
+        ourAllocations.fetch_add(1, std::memory_order_relaxed);
+}
+void* NewBlock(size_t size, const void* caller) {
+    CountIfOurs(caller);
+    void* block = __libc_malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+void* NewAlignedBlock(size_t size, std::align_val_t alignment, const void* caller) {
+    CountIfOurs(caller);
+    void* block = __libc_memalign(static_cast<size_t>(alignment), size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+} // namespace
+
+extern "C" NOINLINE void* malloc(size_t size) {
+    CountIfOurs(__builtin_return_address(0));
+    return __libc_malloc(size);
+}
+extern "C" NOINLINE void* calloc(size_t count, size_t size) {
+    CountIfOurs(__builtin_return_address(0));
+    return __libc_calloc(count, size);
+}
+extern "C" NOINLINE void* realloc(void* block, size_t size) {
+    CountIfOurs(__builtin_return_address(0));
+    return __libc_realloc(block, size);
+}
+NOINLINE void* operator new(size_t size) {
+    return NewBlock(size, __builtin_return_address(0));
+}
+NOINLINE void* operator new[](size_t size) {
+    return NewBlock(size, __builtin_return_address(0));
+}
+NOINLINE void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    CountIfOurs(__builtin_return_address(0));
+    return __libc_malloc(size ? size : 1);
+}
+NOINLINE void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    CountIfOurs(__builtin_return_address(0));
+    return __libc_malloc(size ? size : 1);
+}
+NOINLINE void* operator new(size_t size, std::align_val_t alignment) {
+    return NewAlignedBlock(size, alignment, __builtin_return_address(0));
+}
+NOINLINE void* operator new[](size_t size, std::align_val_t alignment) {
+    return NewAlignedBlock(size, alignment, __builtin_return_address(0));
+}
+#endif
+
+namespace {
+
+constexpr int kMaxFrames = 1 << 20;
+constexpr int32_t kWarmUpMs = 1000; // allocations before this are set-up, not steady state
+constexpr int kSceneGroups = 5;
+const char* const kGroupNames[kSceneGroups] = {"city", "road", "credits", "finale", "end fade"};
+
+struct FrameSample {
+    int32_t timeMs;
+    float frameMs;
+    int32_t allocations;
+};
+
+struct GroupStats {
+    int frames;
+    double medianMs, p95Ms, worstMs;
+};
+
+FrameSample samples[kMaxFrames];
+double frameTimes[kMaxFrames];
+
+using Clock = std::chrono::steady_clock;
+
+double MsBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// Milliseconds since the kernel started this process (10 ms resolution).
+double MsSinceProcessStart() {
+    FILE* f = fopen("/proc/self/stat", "r");
+    if (!f) return -1;
+    char line[1024];
+    const bool read = fgets(line, sizeof line, f) != nullptr;
+    fclose(f);
+    if (!read) return -1;
+    // Field 22 is the start time in clock ticks since boot; fields after the name are plain.
+    const char* p = strrchr(line, ')');
+    if (!p) return -1;
+    unsigned long long startTicks = 0;
+    int field = 2;
+    for (const char* tok = p + 1; *tok && field < 22; ++tok)
+        if (*tok == ' ') {
+            ++field;
+            if (field == 22) startTicks = strtoull(tok + 1, nullptr, 10);
+        }
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+    return nowMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
+}
+
+// Which of the reported parts of the show a demo time belongs to, or -1 for none.
+int SceneGroup(int32_t t) {
+    if (t > kEndFadeStartMs) return 4;
+    int32_t type = 0, index = 0;
+    SelectScene(t, &type, &index);
+    switch (type) {
+    case kSceneCity:
+        return 0;
+    case kSceneRoadFirst:
+    case kSceneRoadMiddle:
+    case kSceneRoadLong:
+        return 1;
+    case kSceneCredits:
+        return 2;
+    case kSceneFinale:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+GroupStats Summarise(int frameCount, int group) {
+    int n = 0;
+    for (int i = 0; i < frameCount; ++i)
+        if (SceneGroup(samples[i].timeMs) == group) frameTimes[n++] = samples[i].frameMs;
+    GroupStats s{n, 0, 0, 0};
+    if (n == 0) return s;
+    std::sort(frameTimes, frameTimes + n);
+    s.medianMs = n % 2 ? frameTimes[n / 2] : (frameTimes[n / 2 - 1] + frameTimes[n / 2]) / 2;
+    s.p95Ms = frameTimes[std::min(n - 1, static_cast<int>(0.95 * n))];
+    s.worstMs = frameTimes[n - 1];
+    return s;
+}
+
+double Fps(double ms) {
+    return ms > 0 ? 1000.0 / ms : 0.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double startedMs = MsSinceProcessStart();
+    const Clock::time_point mainEntered = Clock::now();
+    const char* root = ".";
+    const char* jsonPath = nullptr;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!strcmp(argv[i], "--root"))
+            root = argv[i + 1];
+        else if (!strcmp(argv[i], "--json"))
+            jsonPath = argv[i + 1];
+    }
+    if (chdir(root) != 0) {
+        fprintf(stderr, "show_bench: cannot enter %s: %s\n", root, strerror(errno));
+        return 2;
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 0); // the sound layer runs, nothing is heard
+
+    OpenDisplay(false);
+    ApplyDefaultRenderState();
+    const Clock::time_point loadStart = Clock::now();
+    SetUpScenes();
+    const double loadMs = MsBetween(loadStart, Clock::now());
+    const bool music = StartMusic("data/moravinte.mp3") != 0;
+
+    // The demo's loop, with glFinish so that each frame's time is its whole cost.
+    double setUpMs = 0;
+    int frames = 0;
+    const Clock::time_point showStart = Clock::now();
+    for (;;) {
+        const Clock::time_point frameStart = Clock::now();
+        const int32_t t = static_cast<int32_t>(MsBetween(showStart, frameStart));
+        const long before = ourAllocations.load();
+        countingAllocations = t >= kWarmUpMs;
+        BeginFrame();
+        StepFrame(t);
+        glFinish();
+        countingAllocations = false;
+        const Clock::time_point frameEnd = Clock::now();
+        if (frames == 0) setUpMs = startedMs + MsBetween(mainEntered, frameEnd);
+        if (frames < kMaxFrames) {
+            samples[frames] = {t, static_cast<float>(MsBetween(frameStart, frameEnd)),
+                               static_cast<int32_t>(ourAllocations.load() - before)};
+            ++frames;
+        }
+        if (t >= kDemoLengthMs) break;
+    }
+    TearDownScenes();
+    CloseMusic();
+
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    printf("show: %d frames, 800x600 offscreen, glFinish per frame, music %s\n", frames,
+           music ? "playing (dummy output)" : "not playing");
+    printf("GL: %s | %s | %ld cores\n", renderer ? renderer : "?", version ? version : "?",
+           sysconf(_SC_NPROCESSORS_ONLN));
+    printf("%-9s %7s %11s %12s %9s\n", "scene", "frames", "median fps", "5th pct fps", "worst ms");
+    GroupStats stats[kSceneGroups];
+    for (int g = 0; g < kSceneGroups; ++g) {
+        stats[g] = Summarise(frames, g);
+        printf("%-9s %7d %11.1f %12.1f %9.1f\n", kGroupNames[g], stats[g].frames,
+               Fps(stats[g].medianMs), Fps(stats[g].p95Ms), stats[g].worstMs);
+    }
+    long steadyAllocations = 0;
+    int steadyFrames = 0;
+    for (int i = 0; i < frames; ++i) {
+        if (samples[i].timeMs < kWarmUpMs) continue;
+        steadyAllocations += samples[i].allocations;
+        ++steadyFrames;
+    }
+    printf("set-up: %.0f ms from process start to the first frame (loading %.0f ms)\n", setUpMs,
+           loadMs);
+    if (LOCKSTEP_COUNT_ALLOCATIONS)
+        printf("allocations by our code from %d ms on: %ld in %d frames (%.3f per frame)\n",
+               kWarmUpMs, steadyAllocations, steadyFrames,
+               steadyFrames ? double(steadyAllocations) / steadyFrames : 0.0);
+    else
+        printf("allocations: not counted in a sanitizer build\n");
+
+    if (jsonPath) {
+        FILE* f = fopen(jsonPath, "w");
+        if (!f) {
+            fprintf(stderr, "show_bench: cannot write %s\n", jsonPath);
+            return 1;
+        }
+        fprintf(f, "{\n  \"frames\": %d,\n  \"renderer\": \"%s\",\n  \"gl_version\": \"%s\",\n",
+                frames, renderer ? renderer : "", version ? version : "");
+        fprintf(f, "  \"cores\": %ld,\n  \"scenes\": {\n", sysconf(_SC_NPROCESSORS_ONLN));
+        for (int g = 0; g < kSceneGroups; ++g)
+            fprintf(f,
+                    "    \"%s\": {\"frames\": %d, \"median_fps\": %.1f, \"p5_fps\": %.1f, "
+                    "\"worst_ms\": %.1f}%s\n",
+                    kGroupNames[g], stats[g].frames, Fps(stats[g].medianMs), Fps(stats[g].p95Ms),
+                    stats[g].worstMs, g + 1 < kSceneGroups ? "," : "");
+        fprintf(f, "  },\n  \"setup_ms\": %.0f,\n  \"load_ms\": %.0f,\n", setUpMs, loadMs);
+        if (LOCKSTEP_COUNT_ALLOCATIONS)
+            fprintf(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": %ld\n}\n", steadyFrames,
+                    steadyAllocations);
+        else
+            fprintf(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": null\n}\n",
+                    steadyFrames);
+        fclose(f);
+    }
+    PlatformShutdown();
+    return 0;
+}
