@@ -49,7 +49,7 @@ void ShowMeshFrame(Mesh* mesh, float position) {
     bool clamped = false;
     const float shown = ClampFramePosition(position, mesh->frameCount, &clamped);
     if (clamped && !AlreadyReported(mesh)) {
-        fprintf(stderr, "lockstep: %s: frame position %g is outside its %d frames; showing %g\n",
+        fprintf(stderr, "lockstep: %s: frame position %g is outside its %d frames; held at %.8g\n",
                 SceneObjectName(mesh), static_cast<double>(position), mesh->frameCount,
                 static_cast<double>(shown));
     }

@@ -86,6 +86,15 @@ const MeshVertex& FrameVertex(const Mesh& m, int frame, int i) {
 
 TEST(SceneSetUp, SlotsInLoadOrderSharedTexturesAndIndependentRobots) {
     LoadShow();
+    // The loading picture fills the screen and nothing after it draws during set-up.
+    // Points in light cells of its 16-texel checker, corner to corner.
+    const int points[3][2] = {{12, 9}, {62, 47}, {787, 590}};
+    for (const auto& xy : points) {
+        const Rgba p = ReadScreenPixel(xy[0], xy[1]);
+        EXPECT_NEAR(p.r, 40, 3);
+        EXPECT_NEAR(p.g, 40, 3);
+        EXPECT_NEAR(p.b, 200, 3);
+    }
     EXPECT_EQ(loadingTexture, 0);
     EXPECT_EQ(dirtTexture, 1);
     EXPECT_EQ(whiteTexture, 2);
