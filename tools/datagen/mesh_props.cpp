@@ -184,7 +184,7 @@ GenMesh MakeRibbonsMesh() {
         tight.z = NextRange(&rng, -180, 180);
         tight.zWave = NextRange(&rng, 60, 150);
         tight.twist = wide.twist * 0.5f;
-        tight.width = wide.width * 1.2f;
+        tight.width = wide.width * 1.6f; // seen from farther off in the finale
         AddRibbon(&frames[0], tight, kSegments, 0);
         AddRibbon(&frames[1], wide, kSegments, 1.3f);
     }

@@ -147,23 +147,29 @@ Picture MakeRoadPicture() {
     return pic;
 }
 
-// Across the ribbon from column 0 to 31; repeats along it (rows). Alpha fades to the edges.
+// Across the ribbon from column 0 to 31; repeats along it (rows). Saturated magenta, orange
+// and violet so that they read on every background of the show (cyan above all), with a hot
+// white core; alpha fades to the edges.
 Picture MakeRibbonPicture() {
     Picture pic = MakePicture(32, 512, 0, 0, 0, 0);
+    const float stops[4][3] = {
+        {1.0f, 0.10f, 0.55f}, {1.0f, 0.45f, 0.05f}, {0.45f, 0.10f, 0.85f}, {1.0f, 0.10f, 0.55f}};
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 32; ++x) {
             float u = (x + 0.5f) / 32, v = (y + 0.5f) / 512;
             float across = std::sin(kPi * u);
-            float core = std::pow(across, 8.0f);
-            float hue = v * 2 * kPi;
-            float r = 0.55f + 0.45f * std::cos(hue);
-            float g = 0.55f + 0.45f * std::cos(hue - 2.1f);
-            float b = 0.75f + 0.25f * std::cos(hue + 2.1f);
-            float pulse = 0.7f + 0.3f * std::sin(v * 2 * kPi * 6);
+            float core = std::pow(across, 12.0f);
+            float k = v * 3;
+            int i = static_cast<int>(k);
+            float t = SmoothStep(0, 1, k - i);
+            float r = stops[i][0] + (stops[i + 1][0] - stops[i][0]) * t;
+            float g = stops[i][1] + (stops[i + 1][1] - stops[i][1]) * t;
+            float b = stops[i][2] + (stops[i + 1][2] - stops[i][2]) * t;
+            float pulse = 0.8f + 0.2f * std::sin(v * 2 * kPi * 6);
             r += (1 - r) * core;
             g += (1 - g) * core;
             b += (1 - b) * core;
-            SetPixel(&pic, x, y, r, g, b, std::pow(across, 1.5f) * pulse * 0.85f);
+            SetPixel(&pic, x, y, r, g, b, std::pow(across, 0.8f) * pulse * 0.92f);
         }
     return pic;
 }
