@@ -10,7 +10,7 @@
 
 namespace {
 const int kBitrateKbps = 192;
-const int kEncoderQuality = 2; // 0 best .. 9 fastest; 2 is LAME's recommended high quality
+const int kEncoderQuality = 3; // 0 best .. 9 fastest; 3 is the lame program's default
 const int kEncodeChunk = 8192; // frames handed to the encoder per call
 const int kMp3ChunkBytes = kEncodeChunk * 5 / 4 + 7200; // LAME's documented worst case
 

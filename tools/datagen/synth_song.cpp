@@ -15,14 +15,15 @@ struct Chord {
     // measured bins (F5, and even more E5 and B5, leak out of them), so every stab rings G5 and
     // A5, a dyad common to all chords of the key, and the body note gives each its colour.
     float band[kStabBand];
-    float top; // a sparkle above it
+    float top;     // a sparkle above it
+    float seventh; // the interval the groove's bass line turns on, kept inside the key
 };
 
-const Chord kAm = {33, {57, 60, 64, 69}, 72, {79, 81, 0}, 84};
-const Chord kF = {29, {57, 60, 65, 69}, 72, {79, 81, 0}, 84};
-const Chord kC = {36, {55, 60, 64, 67}, 72, {79, 81, 0}, 84};
-const Chord kG = {31, {55, 59, 62, 67}, 71, {79, 81, 0}, 86};
-const Chord kEm = {28, {59, 64, 67, 71}, 71, {79, 81, 0}, 83};
+const Chord kAm = {33, {57, 60, 64, 69}, 72, {79, 81, 0}, 84, 10};
+const Chord kF = {29, {57, 60, 65, 69}, 72, {79, 81, 0}, 84, 9};
+const Chord kC = {36, {55, 60, 64, 67}, 72, {79, 81, 0}, 84, 9};
+const Chord kG = {31, {55, 59, 62, 67}, 71, {79, 81, 0}, 86, 10};
+const Chord kEm = {28, {59, 64, 67, 71}, 71, {79, 81, 0}, 83, 10};
 // How far the rest of the mix dips under a stab.
 const float kStabDuck = 0.75f;
 const float kAccentDuck = 0.9f; // the big accents stand almost alone for a moment
@@ -165,14 +166,14 @@ void PadBar(Mix* mix, int bar, int bars, float gain, const PadTone& tone) {
            SeedAt(bar, 0, 3));
 }
 
-void Arpeggio(Mix* mix, int bar, int stepsPerNote, float gain) {
+void Arpeggio(Mix* mix, int bar, int stepsPerNote, float transpose, float gain) {
     const Chord& c = ChordOf(bar);
     static const int kOrder[8] = {0, 1, 2, 3, 2, 1, 3, 1};
     int n = 0;
     for (int s = 0; s < kStepsPerBar; s += stepsPerNote, n++) {
         float pan = (n % 2) ? 0.45f : -0.45f;
-        AddPluck(mix, At(bar, s), Steps(bar, s, stepsPerNote), c.pad[kOrder[n % 8]] - 12.0f, gain,
-                 pan, 0.35f);
+        AddPluck(mix, At(bar, s), Steps(bar, s, stepsPerNote), c.pad[kOrder[n % 8]] + transpose,
+                 gain, pan, 0.35f);
     }
 }
 
@@ -206,7 +207,7 @@ void Intro(Mix* mix) {
             for (int s = 2; s < 16; s += 4)
                 AddBass(mix, At(bar, s), Steps(bar, s, 2), c.root + 12.0f, 0.3f, pulse);
         }
-        if (bar >= kTitleInBar) Arpeggio(mix, bar, 2, 0.07f + 0.005f * (bar - kTitleInBar));
+        if (bar >= kTitleInBar) Arpeggio(mix, bar, 2, -12.0f, 0.07f + 0.005f * (bar - kTitleInBar));
         if (bar >= 6) Hats(mix, bar, 0.05f + 0.005f * (bar - 6), bar >= 16);
         if (bar >= 16) {
             AddClap(mix, At(bar, 4), 0.22f, SeedAt(bar, 4, 9));
@@ -242,7 +243,7 @@ void Drive(Mix* mix) {
             AddBass(mix, At(bar, s), Steps(bar, s, 1) - 200, midi, 0.28f, rolling);
         }
         PadBar(mix, bar, 1, 0.22f, pad);
-        Arpeggio(mix, bar, 1, 0.05f);
+        Arpeggio(mix, bar, 1, 0.0f, 0.04f);
         int phrase = (bar - kRoadBar) / 4;
         const MelodyBar* tune = phrase == 1 ? kAnswer : kCall;
         PlayMelodyBar(mix, bar, tune[bar % 4], 0.0f, 0.11f, false);
@@ -261,9 +262,9 @@ void Drive(Mix* mix) {
 void Groove(Mix* mix) {
     const BassTone funk = {300.0f, 900.0f, 0.5f};
     const PadTone pad = {520.0f, 0.5f, 0.45f};
-    // Root-relative bass line: step, length, interval.
+    // Root-relative bass line: step, length, interval (-1: the chord's seventh).
     static const int kBassLine[6][3] = {{0, 2, 0},  {3, 1, 12},  {6, 2, 0},
-                                        {10, 2, 7}, {12, 1, 12}, {14, 2, 10}};
+                                        {10, 2, 7}, {12, 1, 12}, {14, 2, -1}};
     // Stab rhythm: the tree jumps on these steps, and falls in between.
     static const int kStabSteps[2][3] = {{0, 6, 10}, {0, 3, 10}};
     const int breakdown = 48;
@@ -275,8 +276,8 @@ void Groove(Mix* mix) {
         Hats(mix, bar, 0.07f, !broken);
         if (!broken)
             for (const int* n : kBassLine)
-                AddBass(mix, At(bar, n[0]), Steps(bar, n[0], n[1]) - 300, c.root + 12.0f + n[2],
-                        0.3f, funk);
+                AddBass(mix, At(bar, n[0]), Steps(bar, n[0], n[1]) - 300,
+                        c.root + 12.0f + (n[2] < 0 ? c.seventh : float(n[2])), 0.3f, funk);
         PadBar(mix, bar, 1, 0.2f, pad);
         for (int s : kStabSteps[bar % 2])
             if (bar > kCreditsBar || s > 0) Stab(bar, s, s == 0 ? 0.78f : 0.74f);
