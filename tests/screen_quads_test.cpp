@@ -152,6 +152,9 @@ TEST_F(ScreenQuads, MissingPictureDrawsAPlainQuad) {
     DrawScreenImage(-1, 0.5f, 0, 1, 1, ScreenOpaque);
     ExpectPixel(700, 300, 0, 0, 255);
     ExpectPixel(100, 300, 30, 160, 90);
+    // A tinted quad without its picture is the plain tint.
+    DrawTintedQuad(0, 0, 0.5f, 1, 0, 0, 0, 0.5f, -1);
+    ExpectPixel(100, 300, 15, 80, 45);
 }
 
 TEST_F(ScreenQuads, PictureIsUprightAndFillsItsRectangle) {
