@@ -23,6 +23,8 @@ if [ -x "$GEN" ] && { [ ! -f "$ROOT/data/.complete" ] || [ "$GEN" -nt "$ROOT/dat
 fi
 [ -f "$ROOT/data/.complete" ] || echo "bench: no generated data set; measuring the show without content"
 
+# Others may share this machine: the load around the runs says how far to trust wall times.
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "bench: the whole show (about two minutes)"
 "$BUILD/bin/show_bench" --root "$ROOT" --json "$WORK/show.json" >"$WORK/show.txt" 2>"$WORK/show.err" ||
   { cat "$WORK/show.err"; exit 1; }
@@ -40,17 +42,19 @@ frames_fps=$(capture_fps --frames "$WORK/frames")
 video_fps=null
 if command -v ffmpeg >/dev/null; then video_fps=$(capture_fps --video "$WORK/show.mp4"); fi
 
+load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
 cat "$WORK/show.txt"
 echo "capture, ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps} fps, --frames ${frames_fps} fps, --video ${video_fps} fps"
-echo "machine: $(nproc) cores, ${cpu}"
+echo "machine: $(nproc) cores, ${cpu}; load average ${load_before} before, ${load_after} after"
 
 mkdir -p "$(dirname "$JSON")"
 {
   echo "{"
   echo "  \"date\": \"$(date -u +%Y-%m-%dT%H:%M:%SZ)\","
   echo "  \"cpu\": \"${cpu}\","
+  echo "  \"load_average\": {\"before\": ${load_before}, \"after\": ${load_after}},"
   echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
   echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS}, \"readback_fps\": ${readback_fps:-null}, \"frames_fps\": ${frames_fps:-null}, \"video_fps\": ${video_fps:-null}}"
   echo "}"
