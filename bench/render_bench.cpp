@@ -2,6 +2,7 @@
 // 5k and 20k triangles drawn in both passes. glFinish ends every frame, since offscreen swaps
 // do not throttle. Prints the median milliseconds per frame and the operator new calls made
 // while the measured frames ran (the steady state must make none).
+// Usage: render_bench [--png FILE]   FILE receives the last 20k-triangle frame, to look at.
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -17,10 +19,12 @@
 #include "assets/texture_slots.h"
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/platform.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/glow.h"
 #include "render/screen_quads.h"
+#include "tools/png_writer.h"
 
 // Counts operator new called from this executable's own code (the demo library is linked in
 // statically); Mesa's shader compiler allocates through it too, from its shared library.
@@ -216,7 +220,12 @@ void Report(const char* what, Result r) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const char* pngPath = argc == 3 && strcmp(argv[1], "--png") == 0 ? argv[2] : nullptr;
+    if (argc > 1 && !pngPath) {
+        fprintf(stderr, "usage: render_bench [--png FILE]\n");
+        return 2;
+    }
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
@@ -251,6 +260,16 @@ int main() {
         Report(label, Measure(&grid.mesh, WholeFrame));
         if (grid.mesh.triangleCount > 10000)
             Report("  of which the visible pass alone", Measure(&grid.mesh, VisiblePassOnly));
+    }
+    if (pngPath) {
+        std::vector<uint8_t> frame(kFrameWidth * kFrameHeight * 4);
+        Frame(&grid.mesh, WholeFrame);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+        if (!WritePngBottomUp(pngPath, frame.data(), kFrameWidth, kFrameHeight)) {
+            fprintf(stderr, "render_bench: cannot write %s\n", pngPath);
+            return 1;
+        }
     }
     glDeleteTextures(1, &textureSlots[kGridSlot]);
     textureSlots[kGridSlot] = 0;
