@@ -156,18 +156,19 @@ GenMesh MakeRoadMesh(int which) {
     return mesh;
 }
 
-// Frame 1 swirls round the local z axis at about the road's radius, on the side that the road
-// cameras see (the road scene turns the ribbons half round about x and rolls them, starting
-// each shot at frame 1). Frame 0 gathers them into a tighter swirl: the finale stands the axis
-// upright above the city and morphs from frame 1 to frame 0, so they close in round the city.
+// Frame 1 swirls round the local z axis at about the road's radius, over the local angles that
+// the road cameras see (about 120 to 280 degrees as the scene rolls them) and that the finale
+// sees once it stands them upright (about 10 to 190). Frame 0 gathers them into a tighter swirl:
+// the finale stands the axis upright above the city and morphs from frame 1 to frame 0, so they
+// close in round the city.
 GenMesh MakeRibbonsMesh() {
-    constexpr int kRibbons = 6, kSegments = 48;
+    constexpr int kRibbons = 6, kSegments = 56;
     GenMesh frames[2];
     Rng rng{0x21BBull};
     for (int k = 0; k < kRibbons; ++k) {
         RibbonPath wide, tight;
-        wide.startAngle = NextRange(&rng, 1.0f, 2.1f);
-        wide.sweep = NextRange(&rng, 3.0f, 3.8f);
+        wide.startAngle = NextRange(&rng, -0.1f, 0.4f);
+        wide.sweep = NextRange(&rng, 4.8f, 5.4f);
         wide.radius = NextRange(&rng, 1560, 1760);
         wide.wave = NextRange(&rng, 120, 240);
         wide.waves = NextRange(&rng, 1.5f, 3.0f);
