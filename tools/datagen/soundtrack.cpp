@@ -62,27 +62,32 @@ bool EncodeMp3(const Mix* mix, std::vector<unsigned char>* mp3) {
 } // namespace
 
 bool WriteSoundtrack(const char* path) {
-    Mix mix;
-    if (!CreateMix(&mix)) {
-        fprintf(stderr, "soundtrack: not enough memory for %lld frames\n",
-                (long long)SongFrameCount());
-        return false;
-    }
-    RenderSong(&mix);
-    std::vector<unsigned char> mp3;
-    bool encoded = EncodeMp3(&mix, &mp3);
-    FreeMix(&mix);
-    if (!encoded) {
-        fprintf(stderr, "soundtrack: mp3 encoding failed\n");
-        return false;
-    }
+    // Opened first, so that a bad path fails before seconds of synthesis.
     FILE* f = fopen(path, "wb");
     if (!f) {
         fprintf(stderr, "soundtrack: cannot write %s\n", path);
         return false;
     }
-    bool written = fwrite(mp3.data(), 1, mp3.size(), f) == mp3.size();
-    if (fclose(f) != 0) written = false;
-    if (!written) fprintf(stderr, "soundtrack: cannot write %s\n", path);
-    return written;
+    Mix mix;
+    bool ok = CreateMix(&mix);
+    if (!ok) {
+        fprintf(stderr, "soundtrack: not enough memory for %lld frames\n",
+                (long long)SongFrameCount());
+    }
+    std::vector<unsigned char> mp3;
+    if (ok) {
+        RenderSong(&mix);
+        ok = EncodeMp3(&mix, &mp3);
+        FreeMix(&mix);
+        if (!ok) fprintf(stderr, "soundtrack: mp3 encoding failed\n");
+    }
+    if (ok && fwrite(mp3.data(), 1, mp3.size(), f) != mp3.size()) {
+        fprintf(stderr, "soundtrack: cannot write %s\n", path);
+        ok = false;
+    }
+    if (fclose(f) != 0 && ok) {
+        fprintf(stderr, "soundtrack: cannot write %s\n", path);
+        ok = false;
+    }
+    return ok;
 }

@@ -7,8 +7,8 @@ namespace {
 // One bar is 1666 ms = 1666 * 44100 / 1000 samples; a step is a 16th of that.
 const int64_t kStepNumerator = int64_t(kBarMs) * kSynthRate; // samples per step * 16000
 const int64_t kStepDenominator = int64_t(kStepsPerBar) * 1000;
-const float kDuckAttackSeconds = 0.003f;
-const float kDuckRecoverySeconds = 0.05f;
+const float kKickDuckAttackSeconds = 0.003f;
+const float kKickDuckRecoverySeconds = 0.05f;
 const float kMaxCutoffFraction = 0.45f; // of the sample rate
 const float kDecayCutoff = 20.0f;       // exp(-20) is -174 dB
 } // namespace
@@ -65,8 +65,8 @@ float DuckGain(const Mix* mix, int64_t frame, float depth) {
     if (kick < 0) return 1.0f;
     float t = float(frame - kick) / kSynthRate;
     // A few milliseconds of attack keep the dip itself from clicking.
-    float attack = 1.0f - Decay(t, kDuckAttackSeconds);
-    return 1.0f - depth * attack * Decay(t, kDuckRecoverySeconds);
+    float attack = 1.0f - Decay(t, kKickDuckAttackSeconds);
+    return 1.0f - depth * attack * Decay(t, kKickDuckRecoverySeconds);
 }
 
 float MidiToHz(float midi) {

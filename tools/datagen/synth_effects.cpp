@@ -19,9 +19,9 @@ const float kDelayFeedback = 0.38f;
 const int kDelaySteps = 3; // a dotted eighth
 const int kMaxDelayFrames = 16384;
 
-const float kDuckLeadSeconds = 0.003f;
-const float kDuckHoldSeconds = 0.06f;
-const float kDuckRecoverySeconds = 0.07f;
+const float kMainDuckLeadSeconds = 0.003f;
+const float kMainDuckHoldSeconds = 0.06f;
+const float kMainDuckRecoverySeconds = 0.07f;
 
 const float kDcCutoffHz = 10.0f;
 
@@ -126,9 +126,9 @@ void ApplyReverb(Mix* mix, float wet) {
 }
 
 void DuckMain(Mix* mix, int64_t at, float depth) {
-    const int64_t lead = int64_t(kDuckLeadSeconds * kSynthRate);
-    const int64_t hold = int64_t(kDuckHoldSeconds * kSynthRate);
-    const int64_t end = hold + int64_t(kDuckRecoverySeconds * 8.0f * kSynthRate);
+    const int64_t lead = int64_t(kMainDuckLeadSeconds * kSynthRate);
+    const int64_t hold = int64_t(kMainDuckHoldSeconds * kSynthRate);
+    const int64_t end = hold + int64_t(kMainDuckRecoverySeconds * 8.0f * kSynthRate);
     for (int64_t i = -lead; i < end; i++) {
         int64_t frame = at + i;
         if (frame < 0 || frame >= mix->frameCount) continue;
@@ -136,7 +136,7 @@ void DuckMain(Mix* mix, int64_t at, float depth) {
         if (i < 0)
             shape = float(i + lead) / float(lead);
         else if (i > hold)
-            shape = std::exp(-float(i - hold) / (kDuckRecoverySeconds * kSynthRate));
+            shape = std::exp(-float(i - hold) / (kMainDuckRecoverySeconds * kSynthRate));
         float gain = 1.0f - depth * shape;
         mix->left[frame] *= gain;
         mix->right[frame] *= gain;
