@@ -19,11 +19,11 @@ find_window() { xwininfo -root -tree | grep "\"$1\"" | awk '{print $1}' | head -
 "$bin" > out.txt 2> err.txt &
 pid=$!
 box=""
-for _ in $(seq 100); do box=$(find_window "Fullscreen?"); [ -n "$box" ] && break; sleep 0.1; done
+for _ in $(seq 400); do box=$(find_window "Fullscreen?"); [ -n "$box" ] && break; sleep 0.1; done
 [ -n "$box" ] || fail "no question box"
 xdotool windowfocus --sync "$box" key "$answer"
 win=""
-for _ in $(seq 100); do win=$(find_window lockstep); [ -n "$win" ] && break; sleep 0.1; done
+for _ in $(seq 400); do win=$(find_window lockstep); [ -n "$win" ] && break; sleep 0.1; done
 [ -n "$win" ] || fail "no lockstep window"
 sleep 0.5
 [ -z "$(find_window "Fullscreen?")" ] || fail "the question box is still there"
@@ -51,8 +51,8 @@ cd "$work"
 # suppressed; our own code's leaks are checked by the offscreen end-to-end run.
 export ASAN_OPTIONS=detect_leaks=0
 status=0
-timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
+timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" \
   bash session.sh "$build/bin/lockstep" Escape "0,0,800x600,0" || status=1
-timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" \
+timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" \
   bash session.sh "$build/bin/lockstep" Return "0,0,1280x1024,0" || status=1
 exit $status
