@@ -38,7 +38,7 @@ b=$(echo "$info" | awk '/Border width/ {print $3}')
 children=$(pgrep -P "$pid" | tr '\n' ' ')
 [ -z "$children" ] || fail "processes left behind: $children"
 xdotool windowfocus --sync "$win" key Escape
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "Escape did not stop the demo"
 wait "$pid"; rc=$?
 [ "$rc" = 0 ] || fail "exit code $rc"
