@@ -21,7 +21,7 @@ struct BlockRing {
 };
 constexpr int kBlockRingCount = 4;
 constexpr BlockRing kBlockRings[kBlockRingCount] = {
-    {128, 214, 95, 180, 18}, // towers around the plaza
+    {128, 214, 90, 150, 18}, // towers round the plaza, below the credit panels as seen
     {284, 316, 22, 48, 26},  // low rows between the robots' streets
     {384, 416, 22, 48, 34},
     {486, 556, 45, 140, 40}, // the outer ring, seen first from outside

@@ -30,15 +30,15 @@ constexpr PanelText kCreditsPanels[kCreditsPanelCount] = {
     {256, 128, 2, {{"music", 24, 5}, {"generated", 92, 2.4f}}},
 };
 
-// Greetings: two 256 x 256 halves.
+// Greetings: two 256 x 256 halves, lettered high so that the lines stay above the skyline.
 constexpr int kGreetingsPanelCount = 2;
 constexpr PanelText kGreetingsPanels[kGreetingsPanelCount] = {
-    {256, 256, 3, {{"greetings", 30, 4.2f}, {"to the", 120, 3.2f}, {"demoscene", 175, 3.6f}}},
+    {256, 256, 3, {{"greetings", 16, 4.2f}, {"to the", 78, 3.2f}, {"demoscene", 122, 3.6f}}},
     {256,
      256,
      4,
-     {{"SDL  Mesa", 20, 3.2f},
-      {"mpg123", 78, 3.2f},
-      {"kissfft", 136, 3.2f},
-      {"LAME  FFmpeg", 194, 3.2f}}},
+     {{"SDL  Mesa", 12, 3.2f},
+      {"mpg123", 56, 3.2f},
+      {"kissfft", 100, 3.2f},
+      {"LAME  FFmpeg", 144, 3.2f}}},
 };
