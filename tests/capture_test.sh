@@ -72,7 +72,7 @@ grep -q "will be overwritten" "$WORK/err" || fail "no warning before overwriting
 # darkens the picture from one millisecond to the next, so a near miss shows.
 capture --root "$EMPTY" --fps 1 --to 98500 --still 98500="$WORK/fade-extra.png" \
   --still 98000="$WORK/fade-before.png" --still 33320="$WORK/city-last.png" \
-  --still 33321="$WORK/road-first-1.png" || fail "1 fps run failed: $(tail -1 "$WORK/err")"
+  --still 33321="$WORK/road-first-1.png" --spectrum "$WORK/silent.csv" || fail "1 fps run failed: $(tail -1 "$WORK/err")"
 capture --root "$EMPTY" --fps 2 --to 98500 --still 98500="$WORK/fade-frame.png" \
   --still 33321="$WORK/road-first-2.png" || fail "2 fps run failed: $(tail -1 "$WORK/err")"
 cmp -s "$WORK/fade-extra.png" "$WORK/fade-frame.png" ||
@@ -83,6 +83,9 @@ cmp -s "$WORK/road-first-1.png" "$WORK/road-first-2.png" ||
   fail "the first frame of the road scene differs between rates"
 cmp -s "$WORK/road-first-1.png" "$WORK/city-last.png" &&
   fail "33320 and 33321 ms show the same scene"
+# Without a soundtrack the scripts see a silent spectrum.
+awk -F, 'NR > 1 && $3 != 0 { bad = 1 } END { exit bad }' "$WORK/silent.csv" ||
+  fail "a level other than 0 without a soundtrack"
 
 # --- Video: H.264 + AAC of the frames' length, from a soundtrack made here.
 if command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
@@ -90,7 +93,7 @@ if command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
   mkdir -p "$SOUND/data"
   ffmpeg -v error -f lavfi -i "sine=frequency=861:duration=5" -ac 2 -ar 44100 -b:a 192k \
     "$SOUND/data/moravinte.mp3" || fail "cannot make a test mp3"
-  capture --root "$SOUND" --fps 10 --to 3000 --video "$WORK/show.mp4" ||
+  capture --root "$SOUND" --fps 10 --to 3000 --video "$WORK/show.mp4" --spectrum "$WORK/tone.csv" ||
     fail "video run failed: $(tail -1 "$WORK/err")"
   probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "$WORK/show.mp4"; }
   [ "$(probe v:0 stream=codec_name,pix_fmt,width,height)" = "h264,800,600,yuv420p" ] ||
@@ -100,6 +103,12 @@ if command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
   [ "$(probe a:0 stream=codec_name)" = "aac" ] || fail "audio stream is '$(probe a:0 stream=codec_name)'"
   duration=$(probe a:0 stream=duration)
   awk -v d="$duration" 'BEGIN { exit !(d > 3.0 && d < 3.2) }' || fail "audio lasts $duration s, not 3.1"
+
+  # The tone lies in the band that the tree follows: from the first frame that hears it on,
+  # the scripts see it (ffmpeg's test tone is at 1/8 of full scale: a level of about 0.12).
+  awk -F, 'NR > 2 && $3 < 0.05 { bad = 1 } END { exit bad }' "$WORK/tone.csv" ||
+    fail "the scripts did not see the soundtrack's tone: $(sed -n 3p "$WORK/tone.csv")"
+  [ "$(sed -n 2p "$WORK/tone.csv")" = "0,0,0.000000" ] || fail "the spectrum at 0 ms is not silent"
 
   PATH=/nonexistent capture --root "$SOUND" --to 0 --video "$WORK/none.mp4"
   rc=$?
