@@ -4,6 +4,7 @@
 // should, and the same bytes on every run.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -115,6 +116,19 @@ TEST(DataSet, PanelsAreDarkInkOnPureWhite) {
         EXPECT_GT(white, pixels * 6 / 10) << name;
         EXPECT_GT(ink, pixels / 50) << name;
     }
+}
+
+// setup.sh stamps data/ complete only on success, so failures must show in the exit status.
+TEST(DataSet, GeneratorFailsLoudly) {
+    auto status = [](const std::string& args) {
+        std::string command = std::string("\"") + kGenerator + "\" " + args + " 2>/dev/null";
+        return WEXITSTATUS(std::system(command.c_str()));
+    };
+    EXPECT_EQ(status(""), 2);
+    EXPECT_EQ(status("a b"), 2);
+    std::string file = MakeScratchDir() + "/plain-file";
+    WriteTextFile(file, "not a folder");
+    EXPECT_EQ(status("\"" + file + "/data\""), 1);
 }
 
 TEST(DataSet, SameBytesOnEveryRun) {

@@ -15,8 +15,8 @@ SHOTS=(
   "3000:city, intro fade"        "7000:title swings in"       "11000:title at rest"
   "13600:title swings on"        "18000:second title rest"    "23800:balls appear"
   "30000:city turned"            "34200:road, first camera"   "35800:road, second camera"
-  "40000:road, third camera"     "50000:road, bar 30"         "56500:credits"
-  "62000:credits, code"          "68000:credits, music"       "82000:greetings"
+  "40000:road, third camera"     "50000:road, bar 30"         "56300:credits"
+  "60300:credits, code"          "68300:credits, music"       "82900:greetings"
   "85500:greetings, projects"    "90000:finale"               "96000:finale, end fade"
   "101000:end fade"              "103000:nearly black"
 )

@@ -1,10 +1,10 @@
 // lockstep-datagen DIR: writes the show's whole data set (pictures, meshes, soundtrack) into
-// DIR, creating it. Everything comes from fixed seeds: the same bytes on every run.
-#include <cerrno>
+// DIR, creating it (and any missing parents). Everything comes from fixed seeds: the same bytes on
+// every run.
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
+#include <system_error>
 #include "tools/datagen/datagen.h"
 #include "tools/datagen/soundtrack.h"
 
@@ -14,9 +14,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
-    if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
         std::fprintf(stderr, "lockstep-datagen: cannot create %s: %s\n", dir.c_str(),
-                     std::strerror(errno));
+                     error.message().c_str());
         return 1;
     }
     bool ok = WriteVisualData(dir);
