@@ -1,12 +1,9 @@
 // The generated data set against what the show needs: every file in place with its size, loaded
-// by the show's own loaders, animated meshes with the frames the scripts play, geometry that
-// fits the fixed cameras and placements, the triangle budget, pictures that multiply as they
-// should, and the same bytes on every run.
-#include <fcntl.h>
+// by the show's own loaders, animated meshes with the frames the scripts play, the triangle
+// budget, pictures that multiply as they should, a generator that fails loudly, and the same
+// bytes on every run. (Geometry against the cameras: datagen_geometry_test.cpp.)
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
