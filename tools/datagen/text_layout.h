@@ -21,13 +21,14 @@ constexpr PanelText kTitlePanels[kTitlePanelCount] = {
     {512, 256, 2, {{"lockstep", 70, 10}, {"a show of light and sound", 190, 3}}},
 };
 
-// Credits: four 256 x 128 quarters, read one after the other as the carousel turns.
+// Credits: four 256 x 128 quarters, read one after the other as the carousel turns; lettered
+// high, above the robots that are drawn after them.
 constexpr int kCreditsPanelCount = 4;
 constexpr PanelText kCreditsPanels[kCreditsPanelCount] = {
-    {256, 128, 2, {{"lockstep", 24, 5}, {"a generated show", 92, 2.4f}}},
-    {256, 128, 2, {{"code", 24, 5}, {"C++ and OpenGL", 92, 2.4f}}},
-    {256, 128, 2, {{"graphics", 24, 5}, {"generated", 92, 2.4f}}},
-    {256, 128, 2, {{"music", 24, 5}, {"generated", 92, 2.4f}}},
+    {256, 128, 2, {{"lockstep", 10, 5}, {"a generated show", 66, 2.4f}}},
+    {256, 128, 2, {{"code", 10, 5}, {"C++ and OpenGL", 66, 2.4f}}},
+    {256, 128, 2, {{"graphics", 10, 5}, {"generated", 66, 2.4f}}},
+    {256, 128, 2, {{"music", 10, 5}, {"generated", 66, 2.4f}}},
 };
 
 // Greetings: two 256 x 256 halves, lettered high so that the lines stay above the skyline.
