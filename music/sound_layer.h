@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 
 struct Mp3Stream;
 

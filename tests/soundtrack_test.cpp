@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 
 namespace {
 const int kBarMs = 1666;

@@ -16,11 +16,11 @@
 #include "host/frame_loop.h"
 #include "host/platform.h"
 #include "music/music.h"
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 #include "tools/capture/capture_args.h"
-#include "tools/capture/capture_spectrum.h"
+#include "tools/capture/capture_levels.h"
 #include "tools/capture/video_pipe.h"
 #include "tools/png_writer.h"
 

@@ -1,7 +1,7 @@
 // The spectrum analysis and the offline decoder that the tools share with the live sound.
 #include <gtest/gtest.h>
 
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 #include "support/test_support.h"
 #include "mp3_fixtures.h"
 

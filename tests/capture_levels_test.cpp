@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "music/music.h"
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 
 // The tool is an executable of its own; this part of it is compiled into the test directly.
-#include "tools/capture/capture_spectrum.cpp"
+#include "tools/capture/capture_levels.cpp"
 
 namespace {
 

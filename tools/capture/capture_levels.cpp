@@ -1,8 +1,8 @@
-#include "tools/capture/capture_spectrum.h"
+#include "tools/capture/capture_levels.h"
 
 #include <cstring>
 
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 
 bool LoadCaptureSoundtrack(const char* path, CaptureSoundtrack* soundtrack) {
     soundtrack->mono.clear();

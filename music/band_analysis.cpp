@@ -1,4 +1,4 @@
-#include "music/spectrum_analysis.h"
+#include "music/band_analysis.h"
 
 #include <cmath>
 #include <cstdio>
