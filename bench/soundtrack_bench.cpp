@@ -3,11 +3,11 @@
 // machines are shared. The goal: a few seconds at most.
 //
 // The synthesizer belongs to the lockstep-datagen executable, so its sources are compiled in.
-#include "tools/datagen/soundtrack.cpp"
-#include "tools/datagen/synth_core.cpp"
-#include "tools/datagen/synth_effects.cpp"
-#include "tools/datagen/synth_song.cpp"
-#include "tools/datagen/synth_voices.cpp"
+#include "tools/datagen/soundtrack.h"
+#include "tools/datagen/synth_core.h"
+#include "tools/datagen/synth_effects.h"
+#include "tools/datagen/synth_song.h"
+#include "tools/datagen/synth_voices.h"
 
 #include <algorithm>
 #include <chrono>

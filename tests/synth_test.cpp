@@ -1,13 +1,10 @@
 // The soundtrack synthesizer's parts: the bar grid, safe writes at the song's edges, the master
 // chain's guarantees, the stab voicings the tree depends on, and repeatable output.
-//
-// The synthesizer belongs to the lockstep-datagen executable, not to lockstep_core, so its
-// sources are compiled into this test directly.
-#include "tools/datagen/soundtrack.cpp"
-#include "tools/datagen/synth_core.cpp"
-#include "tools/datagen/synth_effects.cpp"
-#include "tools/datagen/synth_song.cpp"
-#include "tools/datagen/synth_voices.cpp"
+#include "tools/datagen/soundtrack.h"
+#include "tools/datagen/synth_core.h"
+#include "tools/datagen/synth_effects.h"
+#include "tools/datagen/synth_song.h"
+#include "tools/datagen/synth_voices.h"
 
 #include <gtest/gtest.h>
 

@@ -3,27 +3,13 @@
 #include "tools/datagen/synth_effects.h"
 #include "tools/datagen/synth_voices.h"
 
-namespace {
-// A minor throughout. The intro, drive and finale turn round Am F C G; the credits groove
-// round F G Em Am.
-const int kStabBand = 3; // stab tones inside the tree's 700-1000 Hz band
-struct Chord {
-    float root;   // bass root, octave 1
-    float pad[4]; // the pad's voicing, octave 3-4
-    float body;   // the stab's low note, below the band
-    // Its tones inside the band, 0 for none. Only G5 and A5 of the key lie well inside the
-    // measured bins (F5, and even more E5 and B5, leak out of them), so every stab rings G5 and
-    // A5, a dyad common to all chords of the key, and the body note gives each its colour.
-    float band[kStabBand];
-    float top;     // a sparkle above it
-    float seventh; // the interval the groove's bass line turns on, kept inside the key
-};
-
 const Chord kAm = {33, {57, 60, 64, 69}, 72, {79, 81, 0}, 84, 10};
 const Chord kF = {29, {57, 60, 65, 69}, 72, {79, 81, 0}, 84, 9};
 const Chord kC = {36, {55, 60, 64, 67}, 72, {79, 81, 0}, 84, 9};
 const Chord kG = {31, {55, 59, 62, 67}, 71, {79, 81, 0}, 86, 10};
 const Chord kEm = {28, {59, 64, 67, 71}, 71, {79, 81, 0}, 83, 10};
+
+namespace {
 // How far the rest of the mix dips under a stab.
 const float kStabDuck = 0.75f;
 const float kAccentDuck = 0.9f; // the big accents stand almost alone for a moment
