@@ -21,7 +21,11 @@ pid=$!
 box=""
 for _ in $(seq 400); do box=$(find_window "Fullscreen?"); [ -n "$box" ] && break; sleep 0.1; done
 [ -n "$box" ] || fail "no question box"
-xdotool windowfocus --sync "$box" key "$answer"
+# The box may take a moment to accept input on a loaded machine: answer until it is gone.
+for _ in $(seq 10); do
+  xdotool windowfocus --sync "$box" key "$answer" 2>/dev/null
+  for _ in $(seq 30); do [ -z "$(find_window "Fullscreen?")" ] && break 2; sleep 0.1; done
+done
 win=""
 for _ in $(seq 400); do win=$(find_window lockstep); [ -n "$win" ] && break; sleep 0.1; done
 [ -n "$win" ] || fail "no lockstep window"
