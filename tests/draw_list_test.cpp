@@ -19,16 +19,6 @@ constexpr int32_t kGreenSlot = 61;
 constexpr int32_t kBlueSlot = 62;
 constexpr int32_t kWhiteSlot = 63;
 
-void MakeTexture(int32_t slot, uint8_t r, uint8_t g, uint8_t b) {
-    const uint8_t texel[4] = {r, g, b, 255};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    textureSlots[slot] = name;
-}
-
 // A mesh of axis-aligned rectangles, one per frame, in pixel units with y up; the test owns
 // the arrays.
 struct TestMesh {
@@ -78,10 +68,10 @@ class DrawListTest : public ::testing::Test {
   protected:
     void SetUp() override {
         OpenTestDisplay();
-        MakeTexture(kRedSlot, 255, 0, 0);
-        MakeTexture(kGreenSlot, 0, 255, 0);
-        MakeTexture(kBlueSlot, 0, 0, 255);
-        MakeTexture(kWhiteSlot, 255, 255, 255);
+        MakeSolidTexture(kRedSlot, 255, 0, 0);
+        MakeSolidTexture(kGreenSlot, 0, 255, 0);
+        MakeSolidTexture(kBlueSlot, 0, 0, 255);
+        MakeSolidTexture(kWhiteSlot, 255, 255, 255);
         // One world unit per pixel, y up, depth 0.5 at z = 0.
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();

@@ -40,13 +40,7 @@ class GlowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         OpenTestDisplay();
-        const uint8_t white[4] = {255, 255, 255, 255};
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        textureSlots[kWhiteSlot] = name;
+        MakeSolidTexture(kWhiteSlot, 255, 255, 255);
         MakeSquare();
         // One world unit per pixel of the 800x600 frame, y up; the capture squeezes it.
         glMatrixMode(GL_PROJECTION);

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "host/display.h"
+#include "assets/texture_slots.h"
 #include "host/platform.h"
 #include "tools/png_writer.h"
 
@@ -43,6 +44,16 @@ std::string SaveFrame(const std::string& name) {
     std::vector<uint8_t> pixels = ReadFrame();
     WritePngBottomUp(path.c_str(), pixels.data(), kFrameWidth, kFrameHeight);
     return path;
+}
+
+void MakeSolidTexture(int32_t slot, uint8_t r, uint8_t g, uint8_t b) {
+    const uint8_t texel[4] = {r, g, b, 255};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    textureSlots[slot] = name;
 }
 
 namespace {

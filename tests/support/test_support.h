@@ -17,6 +17,9 @@ std::vector<uint8_t> ReadFrame();
 // Saves the current frame as <test output dir>/<name>.png and returns the path.
 std::string SaveFrame(const std::string& name);
 
+// A one-texel texture of that colour, placed straight into a texture slot (nearest filtering).
+void MakeSolidTexture(int32_t slot, uint8_t r, uint8_t g, uint8_t b);
+
 // A fresh empty folder for this test; removed at exit.
 std::string MakeScratchDir();
 void WriteTextFile(const std::string& path, const std::string& contents);
