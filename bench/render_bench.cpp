@@ -262,11 +262,11 @@ int main(int argc, char** argv) {
             Report("  of which the visible pass alone", Measure(&grid.mesh, VisiblePassOnly));
     }
     if (pngPath) {
-        std::vector<uint8_t> frame(kFrameWidth * kFrameHeight * 4);
+        std::vector<uint8_t> frame(frameWidth * frameHeight * 4);
         Frame(&grid.mesh, WholeFrame);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-        if (!WritePngBottomUp(pngPath, frame.data(), kFrameWidth, kFrameHeight)) {
+        glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+        if (!WritePngBottomUp(pngPath, frame.data(), frameWidth, frameHeight)) {
             fprintf(stderr, "render_bench: cannot write %s\n", pngPath);
             return 1;
         }

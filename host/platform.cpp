@@ -4,8 +4,11 @@
 #include <SDL_opengl.h>
 #include <cstdio>
 
-// The layer's own state. In full screen the show renders into an 800x600 framebuffer object,
-// so that the rest of the system always sees an 800x600 surface; presenting scales it up.
+int frameWidth = kDefaultFrameWidth;
+int frameHeight = kDefaultFrameHeight;
+
+// The layer's own state. In full screen the show renders into a frame-sized framebuffer object,
+// so that the rest of the system always sees a surface of the frame's size; presenting scales it.
 namespace {
 
 struct FramebufferCalls {
@@ -60,9 +63,9 @@ bool CreateScaledFrame() {
     GLuint buffers[2];
     fb.genRenderbuffers(2, buffers);
     fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kFrameWidth, kFrameHeight);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, frameWidth, frameHeight);
     fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kFrameWidth, kFrameHeight);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, frameWidth, frameHeight);
     fb.genFramebuffers(1, &platform.frame);
     fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
     fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
@@ -99,7 +102,7 @@ bool PlatformOpenWindow(bool fullScreen) {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
-    int width = kFrameWidth, height = kFrameHeight;
+    int width = frameWidth, height = frameHeight;
     if (fullScreen) {
         // The desktop keeps its mode; the window covers it (also without a window manager).
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -121,19 +124,20 @@ bool PlatformOpenWindow(bool fullScreen) {
         platform.window = nullptr;
     }
     if (!platform.window) {
-        fprintf(stderr, "lockstep: cannot open an 800x600 OpenGL window: %s\n", SDL_GetError());
+        fprintf(stderr, "lockstep: cannot open a %dx%d OpenGL window: %s\n", frameWidth,
+                frameHeight, SDL_GetError());
         return false;
     }
     SDL_GL_MakeCurrent(platform.window, platform.context);
     SDL_GL_SetSwapInterval(1);
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(platform.window, &w, &h);
-    if (fullScreen || w != kFrameWidth || h != kFrameHeight) {
+    if (fullScreen || w != frameWidth || h != frameHeight) {
         platform.scaled = CreateScaledFrame();
         if (!platform.scaled)
             fprintf(stderr, "lockstep: no framebuffer objects; drawing unscaled\n");
     }
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     return true;
 }
 
@@ -143,10 +147,10 @@ void PlatformSwapBuffers() {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(platform.window, &w, &h);
         // Largest 4:3 rectangle that fits, centred: bars at the sides (or top and bottom).
-        int fitW = w, fitH = w * kFrameHeight / kFrameWidth;
+        int fitW = w, fitH = w * frameHeight / frameWidth;
         if (fitH > h) {
             fitH = h;
-            fitW = h * kFrameWidth / kFrameHeight;
+            fitW = h * frameWidth / frameHeight;
         }
         int x = (w - fitW) / 2, y = (h - fitH) / 2;
         FramebufferCalls& fb = platform.fb;
@@ -158,7 +162,7 @@ void PlatformSwapBuffers() {
         glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        fb.blitFramebuffer(0, 0, kFrameWidth, kFrameHeight, x, y, x + fitW, y + fitH,
+        fb.blitFramebuffer(0, 0, frameWidth, frameHeight, x, y, x + fitW, y + fitH,
                            GL_COLOR_BUFFER_BIT, GL_LINEAR);
         SDL_GL_SwapWindow(platform.window);
         fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);

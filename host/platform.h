@@ -3,13 +3,18 @@
 #pragma once
 #include <cstdint>
 
-constexpr int kFrameWidth = 800;
-constexpr int kFrameHeight = 600;
+constexpr int kDefaultFrameWidth = 800;
+constexpr int kDefaultFrameHeight = 600;
+
+// The size of the rendered frame in pixels, chosen before the window opens and fixed for the
+// run. Every viewport, the offscreen frame and the read-back follow it.
+extern int frameWidth;
+extern int frameHeight;
 
 // Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. Any failure counts as No.
 bool PlatformAskFullscreen();
 // Opens the window and makes a GL context current on this thread. Windowed: borderless
-// 800x600 at (0, 0). Full screen: borderless desktop-sized window; the 800x600 frame is
+// frame-sized at (0, 0). Full screen: borderless desktop-sized window; the frame is
 // rendered offscreen and scaled up with its aspect kept when presented.
 bool PlatformOpenWindow(bool fullScreen);
 void PlatformSwapBuffers();

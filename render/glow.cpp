@@ -47,7 +47,7 @@ void CaptureGlowSource() {
     RenderDrawList();
     glBindTexture(GL_TEXTURE_2D, glowChain[0]);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kGlowSourceSize, kGlowSourceSize, 0);
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     glowCaptured = 1;
 }
 
@@ -75,7 +75,7 @@ void DownsampleGlowChain() {
         glBindTexture(GL_TEXTURE_2D, glowChain[i]);
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, size, size, 0);
     }
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     // Leaves the frame clear for the visible pass.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     EndOverlay2D();
@@ -88,7 +88,7 @@ void CompositeGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     else
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     // The colour's alpha byte is the running alpha; each level gets 15/16 of the one before.
     const uint8_t savedAlpha = glowColor[kGlowAlpha];
     glowColor[kGlowAlpha] = static_cast<uint8_t>(alpha & kByteMask);

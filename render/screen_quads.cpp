@@ -107,7 +107,7 @@ void DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, fl
     BeginOverlay2D();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glViewport(0, 0, frameWidth, frameHeight);
     glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
     glColor4f(r, g, b, a);
     DrawOverlayRect(x0, y0, x1, y1);

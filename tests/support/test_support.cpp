@@ -27,14 +27,14 @@ void OpenTestDisplay() {
 Rgba ReadScreenPixel(int x, int y) {
     Rgba p{};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, kFrameHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
+    glReadPixels(x, frameHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
     return p;
 }
 
 std::vector<uint8_t> ReadFrame() {
-    std::vector<uint8_t> pixels(kFrameWidth * kFrameHeight * 4);
+    std::vector<uint8_t> pixels(frameWidth * frameHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
@@ -42,7 +42,7 @@ std::string SaveFrame(const std::string& name) {
     fs::create_directories(LOCKSTEP_TEST_OUTPUT_DIR);
     std::string path = std::string(LOCKSTEP_TEST_OUTPUT_DIR) + "/" + name + ".png";
     std::vector<uint8_t> pixels = ReadFrame();
-    WritePngBottomUp(path.c_str(), pixels.data(), kFrameWidth, kFrameHeight);
+    WritePngBottomUp(path.c_str(), pixels.data(), frameWidth, frameHeight);
     return path;
 }
 

@@ -35,9 +35,10 @@ constexpr char kSoundtrackPath[] = "data/moravinte.mp3";
 constexpr int kTreeBandLowHz = 700;
 constexpr int kTreeBandHighHz = 1000;
 constexpr double kProgressIntervalS = 1.0;
-constexpr size_t kFrameBytes = size_t(kFrameWidth) * kFrameHeight * 4;
 
 using Clock = std::chrono::steady_clock;
+
+size_t FrameBytes() { return size_t(frameWidth) * frameHeight * 4; }
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -87,7 +88,7 @@ bool WriteFrameOutputs(const CaptureFrame& frame) {
            run.args.stills[run.nextStill].timeMs == frame.timeMs;
          ++run.nextStill) {
         const char* path = run.args.stills[run.nextStill].path.c_str();
-        if (!WritePngBottomUp(path, pixels, kFrameWidth, kFrameHeight)) {
+        if (!WritePngBottomUp(path, pixels, frameWidth, frameHeight)) {
             fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
             return false;
         }
@@ -102,12 +103,12 @@ bool WriteFrameOutputs(const CaptureFrame& frame) {
                     run.args.framesDir.c_str());
             run.warnedFrames = true;
         }
-        if (!WritePngBottomUp(path, pixels, kFrameWidth, kFrameHeight)) {
+        if (!WritePngBottomUp(path, pixels, frameWidth, frameHeight)) {
             fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
             return false;
         }
     }
-    if (run.videoOpen && !WriteVideoFrame(&run.video, pixels, kFrameBytes)) {
+    if (run.videoOpen && !WriteVideoFrame(&run.video, pixels, FrameBytes())) {
         fprintf(stderr, "lockstep-capture: ffmpeg stopped taking frames\n");
         return false;
     }
@@ -168,7 +169,7 @@ int OpenOutputStreams() {
         const int64_t durationMs = int64_t(regular) * 1000 / args.fps;
         const bool withSound = !run.soundtrack.mono.empty();
         if (!withSound) fprintf(stderr, "lockstep-capture: no soundtrack; the video is silent\n");
-        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), kFrameWidth, kFrameHeight, args.fps,
+        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), frameWidth, frameHeight, args.fps,
                            durationMs, withSound ? kSoundtrackPath : nullptr)) {
             fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
             return kExitFailed;
@@ -193,7 +194,7 @@ bool CaptureFrames() {
         InstallSpectrumAt(run.soundtrack, frame.timeMs, run.spectrum);
         BeginFrame();
         StepFrame(frame.timeMs);
-        glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, run.pixels.data());
+        glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, run.pixels.data());
         if (!WriteFrameOutputs(frame)) return false;
         const double now = SecondsSince(start);
         if (now - lastReport >= kProgressIntervalS) {
@@ -250,7 +251,7 @@ int main(int argc, char** argv) {
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))
         fprintf(stderr, "lockstep-capture: no soundtrack; the scripts see a silent spectrum\n");
     run.frames = PlanCaptureFrames(run.args.fps, run.args.toMs, run.args.stills);
-    run.pixels.assign(kFrameBytes, 0);
+    run.pixels.assign(FrameBytes(), 0);
 
     const Clock::time_point start = Clock::now();
     int code = OpenOutputStreams();
