@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "render/draw_list.h"
 #include "render/screen_quads.h"
 #include "host/display.h"
+#include "script/timeline_math.h"
 #include "support/test_support.h"
 
 namespace {
@@ -249,6 +251,175 @@ TEST(DataSetGeometry, GreetingPanelsPassSquareToTheCamera) {
             DrawPanel(m, f, kCreditsCamera, 90, 110, "datagen_greetings_" + std::to_string(int(f))),
             3000, "greetings at " + std::to_string(f));
     EXPECT_EQ(DrawPanel(m, 531.1f, kCreditsCamera, 90, 110, "datagen_greetings_start").pixels, 0);
+}
+
+// --- The lettering against what stands in front of it in the credits ---
+
+// a + b * s.
+Vec3 Along(Vec3 a, Vec3 b, float s) {
+    return {a.x + b.x * s, a.y + b.y * s, a.z + b.z * s};
+}
+
+// GL's turn of p by degrees about axis 0 (x), 1 (y) or 2 (z), as glRotatef applies it.
+Vec3 Turn(Vec3 p, float degrees, int axis) {
+    float a = degrees * kDegreesToRadians, c = std::cos(a), s = std::sin(a);
+    if (axis == 0) return {p.x, p.y * c - p.z * s, p.y * s + p.z * c};
+    if (axis == 1) return {p.x * c + p.z * s, p.y, -p.x * s + p.z * c};
+    return {p.x * c - p.y * s, p.x * s + p.y * c, p.z};
+}
+
+// Where the credits camera shows a world point, in pixels from the top-left (focal 110 over the
+// 320 x 240 virtual screen).
+Vec3 OnCreditsScreen(Vec3 p) {
+    const Camera& c = kCreditsCamera;
+    Vec3 q = Turn(Turn(Turn({p.x - c.x, p.y - c.y, p.z - c.z}, c.roll, 2), c.yaw, 1), c.pitch, 0);
+    float k = 2.5f * 110 / q.z;
+    return {400 + q.x * k, 300 - q.y * k, q.z};
+}
+
+// A screen-aligned box: for a triangle, all it can cover.
+struct ScreenBox {
+    float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
+    void Add(Vec3 p) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+    bool Meets(const ScreenBox& o) const {
+        return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1;
+    }
+};
+
+// A line of lettering: the corners of its inked rows in the world (the carousel unturned), and
+// its panel's outward normal.
+struct LetteringLine {
+    Vec3 corner[4], normal;
+    std::string name;
+};
+
+// The lines inked in each quad's region of its picture, mapped onto the quad.
+std::vector<LetteringLine> FindLettering(const LoadedMesh& m, const char* picture, int w, int h) {
+    std::vector<uint8_t> pixels = ReadBytes(Path(picture));
+    std::vector<LetteringLine> lines;
+    for (int t = 0; t + 1 < m.mesh.triangleCount; t += 2) { // two triangles a quad
+        // The region's corners: top-left (least u and v), then the others beside it.
+        const MeshVertex *tl = nullptr, *tr = nullptr, *bl = nullptr;
+        for (int k = 0; k < 6; ++k) {
+            const MeshVertex* v = &m.At(0, m.mesh.triangles[t + k / 3].indices[k % 3]);
+            if (!tl || v->texCoord[0] + v->texCoord[1] < tl->texCoord[0] + tl->texCoord[1]) tl = v;
+        }
+        for (int k = 0; k < 6; ++k) {
+            const MeshVertex* v = &m.At(0, m.mesh.triangles[t + k / 3].indices[k % 3]);
+            if (v->texCoord[1] == tl->texCoord[1] && v->texCoord[0] > tl->texCoord[0]) tr = v;
+            if (v->texCoord[0] == tl->texCoord[0] && v->texCoord[1] > tl->texCoord[1]) bl = v;
+        }
+        if (!tr || !bl) {
+            ADD_FAILURE() << picture << ": quad " << t / 2 << " is not a picture's region";
+            break;
+        }
+        Vec3 across = Along(tr->position, tl->position, -1);
+        Vec3 down = Along(bl->position, tl->position, -1);
+        float u0 = tl->texCoord[0] * w, v0 = tl->texCoord[1] * h;
+        float uSpan = (tr->texCoord[0] - tl->texCoord[0]) * w;
+        float vSpan = (bl->texCoord[1] - tl->texCoord[1]) * h;
+        auto world = [&](float x, float y) {
+            return Along(Along(tl->position, across, (x - u0) / uSpan), down, (y - v0) / vSpan);
+        };
+        Vec3 normal;
+        Vec3Cross(&normal, &across, &down);
+        Vec3Normalize(&normal);
+        int top = -1, left = w, right = -1;
+        for (int y = int(v0); y <= int(v0 + vSpan); ++y) {
+            bool inked = false;
+            for (int x = int(u0); y < int(v0 + vSpan) && x < int(u0 + uSpan); ++x) {
+                const uint8_t* p = &pixels[(y * w + x) * 4];
+                if (p[0] + p[1] + p[2] >= 3 * 100) continue;
+                inked = true;
+                left = std::min(left, x), right = std::max(right, x + 1);
+            }
+            if (inked && top < 0) top = y;
+            if (inked || top < 0) continue;
+            lines.push_back(
+                {{world(left, top), world(right, top), world(right, y), world(left, y)},
+                 normal,
+                 std::string(picture) + " rows " + std::to_string(top) + "-" + std::to_string(y)});
+            top = -1, left = w, right = -1;
+        }
+    }
+    return lines;
+}
+
+// The screen boxes of the tree's and the robots' triangles at one turn of the carousel.
+std::vector<ScreenBox> FrontBoxes(const LoadedMesh& tree, const LoadedMesh& robot, float turn) {
+    std::vector<ScreenBox> out;
+    for (int f = 0; f < tree.mesh.frameCount; ++f)
+        for (int t = 0; t < tree.mesh.triangleCount; ++t) {
+            out.emplace_back();
+            for (uint32_t i : tree.mesh.triangles[t].indices)
+                out.back().Add(OnCreditsScreen(Turn(tree.At(f, i).position, turn, 1)));
+        }
+    // The robots' sway takes them from their spot (theta 0) to theta -0.0624 and back.
+    for (float theta : {0.0f, -0.0624f})
+        for (float distance : {250.0f, 350.0f, 450.0f})
+            for (int f = 0; f < robot.mesh.frameCount; ++f)
+                for (int t = 0; t < robot.mesh.triangleCount; ++t) {
+                    out.emplace_back();
+                    for (uint32_t i : robot.mesh.triangles[t].indices) {
+                        Vec3 p = Turn(robot.At(f, i).position, -90, 1);
+                        Vec3 spot = {distance * std::sin(theta), 0, distance * std::cos(theta)};
+                        out.back().Add(OnCreditsScreen(Along(spot, p, 1.5f)));
+                    }
+                }
+    return out;
+}
+
+// While a panel is drawn and square to the camera, no triangle of the tree (either frame) or of
+// the robots (any walk frame, either end of the sway) reaches into the box of any of its lines on
+// screen. The
+// panels are multiplied without writing depth, so the robots drawn after them cover them wherever
+// they overlap, and the chrome tree shows through the ink: on screen is what counts. "Square"
+// is within 15 degrees of the line of sight, which swings about three times as fast as the
+// carousel turns: some five degrees of turn either side, half a second.
+TEST(DataSetGeometry, LetteringIsInFullViewWhilePanelsFaceTheCamera) {
+    LoadedMesh credits("credz.bof", false), greetings("grtz.bof", false);
+    LoadedMesh tree("arbre.baf", true), robot("botwalk.baf", true);
+    struct Carousel {
+        std::vector<LetteringLine> lines;
+        bool (*shown)(float);
+    };
+    const Carousel carousels[2] = {
+        {FindLettering(credits, "credz_512x256.raw", 512, 256), CreditsShown},
+        {FindLettering(greetings, "grtz_256x512.raw", 256, 512), GreetingsShown}};
+    const Vec3 eye = {kCreditsCamera.x, kCreditsCamera.y, kCreditsCamera.z};
+    int checks = 0;
+    for (float turn = 0; turn < CreditsTurn(33320); turn += 0.5f) {
+        std::vector<ScreenBox> front;
+        for (const Carousel& carousel : carousels) {
+            if (!carousel.shown(turn)) continue;
+            for (const LetteringLine& line : carousel.lines) {
+                Vec3 centre =
+                    Along(line.corner[0], Along(line.corner[2], line.corner[0], -1), 0.5f);
+                Vec3 towardsEye = Along(eye, Turn(centre, turn, 1), -1);
+                towardsEye.y = 0;
+                Vec3Normalize(&towardsEye);
+                Vec3 normal = Turn(line.normal, turn, 1);
+                if (normal.x * towardsEye.x + normal.z * towardsEye.z <
+                    std::cos(15 * kDegreesToRadians))
+                    continue;
+                ++checks;
+                if (front.empty()) front = FrontBoxes(tree, robot, turn);
+                ScreenBox box;
+                for (const Vec3& corner : line.corner)
+                    box.Add(OnCreditsScreen(Turn(corner, turn, 1)));
+                int hidden = 0;
+                for (const ScreenBox& b : front) hidden += b.Meets(box);
+                EXPECT_EQ(hidden, 0) << line.name << " at turn " << turn << ", on screen " << box.x0
+                                     << "," << box.y0 << " to " << box.x1 << "," << box.y1;
+            }
+        }
+    }
+    size_t lines = carousels[0].lines.size() + carousels[1].lines.size();
+    EXPECT_GE(lines, 12u); // the i of "music" stands apart from its line
+    EXPECT_GE(checks, int(lines) * 15);
 }
 
 } // namespace

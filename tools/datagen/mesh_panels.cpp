@@ -3,6 +3,7 @@
 // turns it away (culled) elsewhere.
 #include <cmath>
 #include "tools/datagen/datagen.h"
+#include "tools/datagen/text_layout.h"
 
 namespace {
 
@@ -22,10 +23,15 @@ constexpr float kTitleY = 250, kTitleWidth = 460, kTitleHeight = 230;
 
 // The credits camera stands at (-357.328, 230.128, -65.191); the panels turn with the city at
 // 20 degrees per second. Each panel is listed with the turn (degrees) at which it faces it.
+// Square to the camera a panel hangs about 130 units in front of it, nearer than the tree and
+// the robots; its lettering must clear them on screen, so the panels are small and hung high:
+// the lines fill the top third of the frame, above the robots' heads and the tree's crown.
 constexpr float kCreditsCameraX = -357.328f, kCreditsCameraZ = -65.191f;
-constexpr float kCarouselRadius = 235, kCarouselY = 245;
+constexpr float kCarouselRadius = 235;
 constexpr float kCreditsFacing[4] = {58, 138, 218, 298}; // shown while the turn is below 360
 constexpr float kGreetingsFacing[2] = {590, 650};        // shown from 531 to the scene's end
+constexpr float kPanelUnitsPerPixel = 150.0f / 256;      // one scale for every panel's lettering
+constexpr float kCreditsY = 300, kGreetingsY = 262;      // the panels' centres
 
 // A quad centred at c facing n, its picture region upright and readable from the front.
 void AddPanel(GenMesh* mesh, V3 c, V3 n, float width, float height, float u0, float v0, float u1,
@@ -42,16 +48,18 @@ V3 Unturn(V3 p, float degrees) {
     return ApplyFrame(TurnY(-degrees * kDegrees), p);
 }
 
-void AddCarousel(GenMesh* mesh, const float* facing, int count, float width, float height,
+// Panels showing regions of width x height pixels of a picture cut into columns x rows.
+void AddCarousel(GenMesh* mesh, const float* facing, int count, float y, int width, int height,
                  int columns, int rows) {
     float towardsCamera = std::atan2(kCreditsCameraX, kCreditsCameraZ);
     for (int i = 0; i < count; ++i) {
         float angle = towardsCamera - facing[i] * kDegrees;
         V3 n = {std::sin(angle), 0, std::cos(angle)};
-        V3 c = n * kCarouselRadius + kUp * kCarouselY;
+        V3 c = n * kCarouselRadius + kUp * y;
         float u0 = static_cast<float>(i % columns) / columns;
         float v0 = static_cast<float>(i / columns) / rows;
-        AddPanel(mesh, c, n, width, height, u0, v0, u0 + 1.0f / columns, v0 + 1.0f / rows);
+        AddPanel(mesh, c, n, width * kPanelUnitsPerPixel, height * kPanelUnitsPerPixel, u0, v0,
+                 u0 + 1.0f / columns, v0 + 1.0f / rows);
     }
 }
 
@@ -72,12 +80,14 @@ GenMesh MakeTitleMesh() {
 
 GenMesh MakeCreditsMesh() {
     GenMesh mesh;
-    AddCarousel(&mesh, kCreditsFacing, 4, 250, 125, 2, 2);
+    AddCarousel(&mesh, kCreditsFacing, kCreditsPanelCount, kCreditsY, kCreditsPanels[0].width,
+                kCreditsPanels[0].height, 2, 2);
     return mesh;
 }
 
 GenMesh MakeGreetingsMesh() {
     GenMesh mesh;
-    AddCarousel(&mesh, kGreetingsFacing, 2, 190, 190, 1, 2);
+    AddCarousel(&mesh, kGreetingsFacing, kGreetingsPanelCount, kGreetingsY,
+                kGreetingsPanels[0].width, kGreetingsPanels[0].height, 1, 2);
     return mesh;
 }

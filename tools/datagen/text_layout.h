@@ -22,24 +22,21 @@ constexpr PanelText kTitlePanels[kTitlePanelCount] = {
 };
 
 // Credits: four 256 x 128 quarters, read one after the other as the carousel turns; lettered
-// high, above the robots that are drawn after them.
+// at the top, so that the lines clear the robots and the tree below them.
 constexpr int kCreditsPanelCount = 4;
 constexpr PanelText kCreditsPanels[kCreditsPanelCount] = {
-    {256, 128, 2, {{"lockstep", 10, 5}, {"a generated show", 66, 2.4f}}},
-    {256, 128, 2, {{"code", 10, 5}, {"C++ and OpenGL", 66, 2.4f}}},
-    {256, 128, 2, {{"graphics", 10, 5}, {"generated", 66, 2.4f}}},
-    {256, 128, 2, {{"music", 10, 5}, {"generated", 66, 2.4f}}},
+    {256, 128, 2, {{"lockstep", 8, 5}, {"a generated show", 55, 2.5f}}},
+    {256, 128, 2, {{"code", 8, 5}, {"C++ and OpenGL", 55, 2.5f}}},
+    {256, 128, 2, {{"graphics", 8, 5}, {"generated", 55, 2.5f}}},
+    {256, 128, 2, {{"music", 8, 5}, {"generated", 55, 2.5f}}},
 };
 
-// Greetings: two 256 x 256 halves, lettered high so that the lines stay above the skyline.
+// Greetings: two 256 x 256 halves, lettered at the top like the credits.
 constexpr int kGreetingsPanelCount = 2;
 constexpr PanelText kGreetingsPanels[kGreetingsPanelCount] = {
-    {256, 256, 3, {{"greetings", 16, 4.2f}, {"to the", 78, 3.2f}, {"demoscene", 122, 3.6f}}},
+    {256, 256, 2, {{"greetings", 8, 4.4f}, {"to the demoscene", 54, 2.5f}}},
     {256,
      256,
-     4,
-     {{"SDL  Mesa", 12, 3.2f},
-      {"mpg123", 56, 3.2f},
-      {"kissfft", 100, 3.2f},
-      {"LAME  FFmpeg", 144, 3.2f}}},
+     3,
+     {{"SDL  Mesa", 8, 2.6f}, {"mpg123  kissfft", 34, 2.6f}, {"LAME  FFmpeg", 60, 2.6f}}},
 };
