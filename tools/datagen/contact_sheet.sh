@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Contact sheet of the show for reviewing the data set: stills of every scene at the moments
-# that matter, captured offscreen with lockstep-capture and laid out with ImageMagick.
+# that matter, captured offscreen with lockstep-capture and laid out with ImageMagick (labels in
+# DejaVu Sans, which ImageMagick's fontconfig brings).
 # Usage: tools/datagen/contact_sheet.sh [BUILD_DIR] [OUT.png]   (run from the repository; it
 # shows the data set in data/, so run lockstep-datagen first)
 set -euo pipefail
@@ -32,6 +33,6 @@ for shot in "${SHOTS[@]}"; do
 done
 SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} \
   "$BUILD/bin/lockstep-capture" --root "$SHOW_ROOT" --fps "$FPS" --to 103000 "${args[@]}"
-montage "${labels[@]}" -tile 5x4 -geometry 320x240+4+4 -pointsize 13 -background '#202020' \
+montage "${labels[@]}" -font DejaVu-Sans -tile 5x4 -geometry 320x240+4+4 -pointsize 13 -background '#202020' \
   -fill white -depth 8 "$OUT"
 echo "contact sheet: $OUT"
