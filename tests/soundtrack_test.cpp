@@ -115,13 +115,20 @@ TEST_F(SoundtrackTest, AccentsLightTheTreeOnTheirBar) {
     }
 }
 
-TEST_F(SoundtrackTest, CreditsGroovePulsesTheTree) {
-    // Every bar of the credits lights the tree on its downbeat and lets it fall between stabs.
-    for (int bar = 32; bar < 52; bar++) {
+TEST_F(SoundtrackTest, TreePulsesFromTheCityTurnToTheRoadAndThroughTheCredits) {
+    // Every bar of those lights the tree on its downbeat and lets it fall between stabs; from the
+    // turn to the road (bars 12 to 19) the and of three lights it too.
+    const double andOfThree = kBarMs * 10.0 / 16.0;
+    for (int bar = 12; bar < 52; bar = bar == 19 ? 32 : bar + 1) {
         double start = bar * kBarMs;
         float low, high;
         LevelRange(mono(), start + 15.0, start + 45.0, kFineMs, &low, &high);
         EXPECT_GE(high, 0.9f) << "bar " << bar;
+        if (bar < 20) {
+            LevelRange(mono(), start + andOfThree + 15.0, start + andOfThree + 45.0, kFineMs, &low,
+                       &high);
+            EXPECT_GE(high, 0.9f) << "bar " << bar << ", the and of three";
+        }
         LevelRange(mono(), start, start + kBarMs, kFrameMs, &low, &high);
         EXPECT_LT(low, 0.1f) << "bar " << bar << " never falls";
     }
@@ -131,6 +138,11 @@ TEST_F(SoundtrackTest, QuietIntroSilentEndNoClipping) {
     float low, high;
     LevelRange(mono(), 0.0, 4 * kBarMs, kFrameMs, &low, &high);
     EXPECT_LT(high, 0.1f) << "the first four bars should leave the tree still";
+    // Then, up to the city's turn, only the title's accents light it: a beat, and it rests.
+    for (int bar : {4, 8}) {
+        LevelRange(mono(), bar * kBarMs + 416.0, (bar + 4) * kBarMs - 60.0, kFrameMs, &low, &high);
+        EXPECT_LT(high, 0.3f) << "bars " << bar << " to " << bar + 3;
+    }
 
     // Black picture from 62 bars on: the music has faded out too.
     size_t silentFrom = size_t(62 * kBarMs * 44.1);

@@ -195,6 +195,10 @@ void Intro(Mix* mix) {
         }
         if (bar >= kTitleInBar) Arpeggio(mix, bar, 2, -12.0f, 0.07f + 0.005f * (bar - kTitleInBar));
         if (bar >= 6) Hats(mix, bar, 0.05f + 0.005f * (bar - 6), bar >= 16);
+        // From the turn on, the tree pulses with the beat: a stab on each downbeat (the turn's
+        // own bar has its accent) and one on the and of three, dark in between.
+        if (bar > kCityTurnBar) Stab(bar, 0, 0.78f);
+        if (bar >= kCityTurnBar) Stab(bar, 10, 0.74f);
         if (bar >= 16) {
             AddClap(mix, At(bar, 4), 0.22f, SeedAt(bar, 4, 9));
             if (bar < kRoadBar - 1) AddClap(mix, At(bar, 12), 0.22f, SeedAt(bar, 12, 9));
