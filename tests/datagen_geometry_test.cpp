@@ -374,11 +374,10 @@ std::vector<ScreenBox> FrontBoxes(const LoadedMesh& tree, const LoadedMesh& robo
 
 // While a panel is drawn and square to the camera, no triangle of the tree (either frame) or of
 // the robots (any walk frame, either end of the sway) reaches into the box of any of its lines on
-// screen. The
-// panels are multiplied without writing depth, so the robots drawn after them cover them wherever
-// they overlap, and the chrome tree shows through the ink: on screen is what counts. "Square"
-// is within 15 degrees of the line of sight, which swings about three times as fast as the
-// carousel turns: some five degrees of turn either side, half a second.
+// screen. The panels are multiplied without writing depth, so the robots drawn after them cover
+// them wherever they overlap, and the chrome tree shows through the ink: on screen is what
+// counts. "Square" is within 15 degrees of the line of sight, which swings about three times as
+// fast as the carousel turns: some five degrees of turn either side, half a second.
 TEST(DataSetGeometry, LetteringIsInFullViewWhilePanelsFaceTheCamera) {
     LoadedMesh credits("credz.bof", false), greetings("grtz.bof", false);
     LoadedMesh tree("arbre.baf", true), robot("botwalk.baf", true);
