@@ -18,16 +18,17 @@ STAGE=$TREE/$NAME
 ZIP=$ROOT/dist/$NAME.zip
 JOBS=$(nproc)
 
-# The .dsc file name of Debian's current source of PACKAGE (it carries the version).
+# The .dsc file name of Debian's current source of PACKAGE (it carries the version). apt lists
+# only files that are not in the current folder yet, so it asks from an empty one.
 source_dsc() {
-  apt-get source --print-uris "$1" | awk '$2 ~ /\.dsc$/ {print $2; exit}'
+  mkdir -p "$DEPS/query"
+  (cd "$DEPS/query" && apt-get source --print-uris "$1") | awk '$2 ~ /\.dsc$/ {print $2; exit}'
 }
 
-# fetch_source PACKAGE DIR: Debian's source of PACKAGE with Debian's patches, unpacked into DIR.
+# fetch_source PACKAGE DSC DIR: Debian's source of PACKAGE with Debian's patches, unpacked in DIR.
 fetch_source() {
-  local package=$1 dir=$2 dsc file
+  local package=$1 dsc=$2 dir=$3 file
   mkdir -p "$DEPS/sources"
-  dsc=$(cd "$DEPS/sources" && source_dsc "$package")
   # Some .dsc files name an upstream signature that the archive lacks, and apt-get stops on it
   # after fetching the rest; what matters is that every other file it names has arrived (apt
   # checked each against the archive's signed index).
@@ -53,10 +54,15 @@ build_SDL2() {
   cp "$1/LICENSE.txt" "$2/licence.txt"
 }
 
+# The library alone: not the player, nor the output and synthesis libraries beside it.
 build_mpg123() {
   (cd "$1" && ./configure --host=$HOST --prefix="$2" --enable-shared --disable-static \
-    --enable-modules=no --enable-network=no --with-cpu=x86-64 &&
-    make -j "$JOBS" && make install)
+    --enable-modules=no --enable-network=no --with-cpu=x86-64 --disable-dependency-tracking &&
+    make -j "$JOBS" src/libmpg123/libmpg123.la &&
+    make install-libLTLIBRARIES lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
+      install-nodist_includeHEADERS nodist_include_HEADERS=src/libmpg123/mpg123.h \
+      install-includeHEADERS include_HEADERS=src/libmpg123/fmt123.h \
+      install-pkgconfigDATA pkgconfig_DATA=libmpg123.pc)
   cp "$1/COPYING" "$2/licence.txt"
 }
 
@@ -75,22 +81,24 @@ build_kissfft() {
 # The folder's name holds the Debian version and a digest of the recipe and toolchain, so a new
 # version or a changed recipe builds afresh beside the old one.
 library() {
-  local name=$1 package=$2 version digest prefix work
-  version=$(source_dsc "$package" | sed 's/^[^_]*_//; s/\.dsc$//')
+  local name=$1 package=$2 dsc version digest prefix work started=$SECONDS
+  dsc=$(source_dsc "$package")
+  version=$(echo "$dsc" | sed 's/^[^_]*_//; s/\.dsc$//')
   [ -n "$version" ] || { echo "build.sh: no source package $package" >&2; return 1; }
   digest=$( (declare -f "build_$name"; cat "$TOOLCHAIN") | sha1sum | cut -c1-8)
   prefix=$DEPS/$name-$version-$digest
   if [ ! -f "$prefix/.complete" ]; then
     echo "build.sh: building $name $version for Windows" >&2
     work=$DEPS/work/$name
-    rm -rf "$prefix" "$work"
+    rm -rf "$DEPS/$name"-* "$work" # and the builds of other versions and recipes
     mkdir -p "$DEPS/work"
-    fetch_source "$package" "$work" >&2
+    fetch_source "$package" "$dsc" "$work" >&2 || return 1
     "build_$name" "$work" "$prefix" >"$DEPS/$name.log" 2>&1 ||
       { echo "build.sh: $name failed, see $DEPS/$name.log" >&2; return 1; }
     rm -rf "$work"
     echo "$package $version" >"$prefix/source.txt"
     touch "$prefix/.complete"
+    echo "build.sh: $name built in $((SECONDS - started)) s" >&2
   fi
   echo "$prefix"
 }
@@ -100,8 +108,12 @@ MPG123=$(library mpg123 mpg123)
 KISSFFT=$(library kissfft kissfft)
 
 echo "build.sh: building the demo for Windows"
+# CMake keeps what it found in its cache: other libraries need a fresh tree.
+PREFIXES="$SDL2;$MPG123;$KISSFFT"
+[ "$(cat "$TREE/demo/libraries.txt" 2>/dev/null)" = "$PREFIXES" ] || rm -rf "$TREE/demo"
 cmake -S "$ROOT" -B "$TREE/demo" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$SDL2;$MPG123;$KISSFFT" >/dev/null
+  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" >/dev/null
+echo "$PREFIXES" >"$TREE/demo/libraries.txt"
 cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
 
 # The data set comes from the native generator.
