@@ -3,10 +3,13 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
-install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}"
+install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
+  "${LOCKSTEP_WINDOWS_PACKAGES[@]}"
 
 build_tree build
 generate_data
+# The Windows folder, for the Wine smoke test of the plain run.
+"$ROOT/tools/windows/build.sh"
 (cd "$ROOT/build" && ctest --output-on-failure -j "$(nproc)")
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Cross-builds the demo for 64-bit Windows with MinGW-w64 and writes dist/lockstep-win64.zip: one
+# folder with lockstep.exe, the DLLs of SDL2, mpg123 and kissfft, the data set and a README.
+# The three libraries are built from Debian's source packages once, each into its own folder
+# under build-win64/deps/ named for its version and its recipe; later runs only build the demo.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/tools/setup.sh"
+install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_WINDOWS_PACKAGES[@]}"
+enable_source_packages
+
+HOST=x86_64-w64-mingw32
+TOOLCHAIN=$ROOT/tools/windows/mingw-w64-x86_64.cmake
+TREE=$ROOT/build-win64
+DEPS=$TREE/deps
+NAME=lockstep-win64
+STAGE=$TREE/$NAME
+ZIP=$ROOT/dist/$NAME.zip
+JOBS=$(nproc)
+
+# The .dsc file name of Debian's current source of PACKAGE (it carries the version). apt lists
+# only files that are not in the current folder yet, so it asks from an empty one.
+source_dsc() {
+  mkdir -p "$DEPS/query"
+  (cd "$DEPS/query" && apt-get source --print-uris "$1") | awk '$2 ~ /\.dsc$/ {print $2; exit}'
+}
+
+# fetch_source PACKAGE DSC DIR: Debian's source of PACKAGE with Debian's patches, unpacked in DIR.
+fetch_source() {
+  local package=$1 dsc=$2 dir=$3 file
+  mkdir -p "$DEPS/sources"
+  # Some .dsc files name an upstream signature that the archive lacks, and apt-get stops on it
+  # after fetching the rest; what matters is that every other file it names has arrived (apt
+  # checked each against the archive's signed index).
+  (cd "$DEPS/sources" && apt-get source --download-only "$package" >>"$DEPS/fetch.log" 2>&1) || true
+  for file in "$dsc" $(awk '/^Files:/ {on = 1; next} on && /^ / {print $3; next} {on = 0}' \
+      "$DEPS/sources/$dsc" 2>/dev/null); do
+    case $file in *.asc) continue ;; esac
+    [ -f "$DEPS/sources/$file" ] || { echo "build.sh: cannot fetch $file (see $DEPS/fetch.log)"; return 1; }
+  done
+  rm -rf "$dir"
+  dpkg-source -x --no-check "$DEPS/sources/$dsc" "$dir" >/dev/null
+}
+
+# Only what the demo uses: video with OpenGL, events, audio, threads, timers.
+build_SDL2() {
+  cmake -S "$1" -B "$1/out" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$2" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
+    -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_CCACHE=OFF -DSDL_RENDER=OFF -DSDL_JOYSTICK=OFF \
+    -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF \
+    -DSDL_MISC=OFF -DSDL_VULKAN=OFF -DSDL_OPENGLES=OFF -DSDL_OFFSCREEN=OFF
+  cmake --build "$1/out" -j "$JOBS"
+  cmake --install "$1/out"
+  cp "$1/LICENSE.txt" "$2/licence.txt"
+}
+
+# The library alone: not the player, nor the output and synthesis libraries beside it.
+build_mpg123() {
+  (cd "$1" && ./configure --host=$HOST --prefix="$2" --enable-shared --disable-static \
+    --enable-modules=no --enable-network=no --with-cpu=x86-64 --disable-dependency-tracking &&
+    make -j "$JOBS" src/libmpg123/libmpg123.la &&
+    make install-libLTLIBRARIES lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
+      install-nodist_includeHEADERS nodist_include_HEADERS=src/libmpg123/mpg123.h \
+      install-includeHEADERS include_HEADERS=src/libmpg123/fmt123.h \
+      install-pkgconfigDATA pkgconfig_DATA=libmpg123.pc)
+  cp "$1/COPYING" "$2/licence.txt"
+}
+
+# kissfft's own install folders are set for Unix only: name them.
+build_kissfft() {
+  cmake -S "$1" -B "$1/out" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$2" -DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=OFF \
+    -DKISSFFT_TEST=OFF -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=OFF \
+    -DCMAKE_INSTALL_BINDIR=bin -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include
+  cmake --build "$1/out" -j "$JOBS"
+  cmake --install "$1/out"
+  cat "$1/COPYING" "$1/LICENSES/BSD-3-Clause" >"$2/licence.txt"
+}
+
+# library NAME PACKAGE: prints the install folder of NAME, building it first when it is missing.
+# The folder's name holds the Debian version and a digest of the recipe and toolchain, so a new
+# version or a changed recipe builds afresh beside the old one.
+library() {
+  local name=$1 package=$2 dsc version digest prefix work started=$SECONDS
+  dsc=$(source_dsc "$package")
+  version=$(echo "$dsc" | sed 's/^[^_]*_//; s/\.dsc$//')
+  [ -n "$version" ] || { echo "build.sh: no source package $package" >&2; return 1; }
+  digest=$( (declare -f "build_$name"; cat "$TOOLCHAIN") | sha1sum | cut -c1-8)
+  prefix=$DEPS/$name-$version-$digest
+  if [ ! -f "$prefix/.complete" ]; then
+    echo "build.sh: building $name $version for Windows" >&2
+    work=$DEPS/work/$name
+    rm -rf "$DEPS/$name"-* "$work" # and the builds of other versions and recipes
+    mkdir -p "$DEPS/work"
+    fetch_source "$package" "$dsc" "$work" >&2 || return 1
+    "build_$name" "$work" "$prefix" >"$DEPS/$name.log" 2>&1 ||
+      { echo "build.sh: $name failed, see $DEPS/$name.log" >&2; return 1; }
+    rm -rf "$work"
+    echo "$package $version" >"$prefix/source.txt"
+    touch "$prefix/.complete"
+    echo "build.sh: $name built in $((SECONDS - started)) s" >&2
+  fi
+  echo "$prefix"
+}
+
+SDL2=$(library SDL2 libsdl2)
+MPG123=$(library mpg123 mpg123)
+KISSFFT=$(library kissfft kissfft)
+
+echo "build.sh: building the demo for Windows"
+# CMake keeps what it found in its cache: other libraries need a fresh tree.
+PREFIXES="$SDL2;$MPG123;$KISSFFT"
+[ "$(cat "$TREE/demo/libraries.txt" 2>/dev/null)" = "$PREFIXES" ] || rm -rf "$TREE/demo"
+cmake -S "$ROOT" -B "$TREE/demo" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
+  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" >/dev/null
+echo "$PREFIXES" >"$TREE/demo/libraries.txt"
+cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
+
+# The data set comes from the native generator.
+cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$ROOT/build" --target lockstep-datagen -j "$JOBS"
+generate_data
+
+rm -rf "$STAGE"
+mkdir -p "$STAGE/data"
+cp "$TREE/demo/bin/lockstep.exe" "$SDL2/bin/SDL2.dll" "$MPG123/bin/libmpg123-0.dll" \
+  "$KISSFFT/bin/libkissfft-float.dll" "$STAGE/"
+$HOST-strip "$STAGE"/*.exe "$STAGE"/*.dll
+find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
+# Windows notepads of every age read CRLF.
+{
+  cat "$ROOT/tools/windows/README.txt"
+  for lib in "$SDL2" "$MPG123" "$KISSFFT"; do
+    printf '\n\n==== %s (Debian source package %s) ====\n\n' \
+      "$(basename "$lib" | cut -d- -f1)" "$(cat "$lib/source.txt")"
+    cat "$lib/licence.txt"
+  done
+} | sed 's/\r$//; s/$/\r/' >"$STAGE/README.txt"
+
+mkdir -p "$(dirname "$ZIP")"
+rm -f "$ZIP"
+(cd "$TREE" && zip -qr -X "$ZIP" "$NAME")
+echo "build.sh: wrote $ZIP ($(du -k "$ZIP" | cut -f1) KiB)"
