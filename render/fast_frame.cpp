@@ -17,14 +17,8 @@ namespace {
 
 constexpr int32_t kByteMask = 0xFF;
 constexpr float kByte = 255.0f;
-// Texture units: the glow levels on 0 to 7, then the frame's copy and the dirt.
-constexpr int kFrameUnit = kGlowLevels;
-constexpr int kDirtUnit = kGlowLevels + 1;
-constexpr int kUnitsNeeded = kGlowLevels + 2;
-// The four programs: with or without the intro's white, with or without the end fade.
-constexpr int kVariantIntro = 1;
-constexpr int kVariantEndFade = 2;
-constexpr int kVariants = 4;
+// The sum of levels 1 to 7 is taken on level 1's texel grid.
+constexpr int kSumSize = kGlowSourceSize / 2;
 constexpr GLsizei kLogSize = 1024;
 
 struct ShaderCalls {
@@ -43,64 +37,75 @@ struct ShaderCalls {
     PFNGLGETUNIFORMLOCATIONPROC getUniformLocation;
     PFNGLUNIFORM1IPROC uniform1i;
     PFNGLUNIFORM1FPROC uniform1f;
-    PFNGLUNIFORM1FVPROC uniform1fv;
-    PFNGLUNIFORM2FPROC uniform2f;
+    PFNGLUNIFORM4FVPROC uniform4fv;
 };
 
-struct FinishProgram {
-    GLuint program;
-    GLint frameScale, glowWeight, fadeWeight, fadeKeep, introByte, introKeep, blackKeep, dirtOn;
+struct Program {
+    GLuint name;
+    GLint weights[2]; // levels 0-3 and 4-7
+    GLint keep, alpha;
 };
 
 struct FastFrameState {
     bool tried;
     bool ready;
     ShaderCalls gl;
-    FinishProgram programs[kVariants];
-    GLuint frameCopy;
-    int copyWidth, copyHeight;
+    Program sum;  // levels 1 to 7, weighted, at level 1's size
+    Program glow; // level 0 and that sum over the frame, added
+    Program fade; // the end fade's blended glow and black in one
+    GLuint glowSum, fadeSum;
+    bool created;
+    // The dirt picture as the frame's pixels see it, one texel each, so the multiply pass
+    // samples the nearest texel instead of filtering the mipmapped picture every frame.
+    GLuint dirtFrame;
+    GLuint dirtBakedFrom; // the dirt texture it was made from; 0: none
+    bool dirtStale;
+    int dirtWidth, dirtHeight;
 };
 
 FastFrameState fast;
 
-// Every blend step works on bytes: each product is rounded to a byte before the sum, and the
-// additive sum saturates. Weights come as byte / 255.
-const char kFinishShader[] = R"(
-uniform sampler2D level0, level1, level2, level3, level4, level5, level6, level7;
-uniform sampler2D frame, dirt;
-uniform vec2 frameScale;
-uniform float glowWeight[8];
-uniform float fadeWeight[8];
-uniform float fadeKeep[8];
-uniform float introByte, introKeep, blackKeep, dirtOn;
-
+// Blending works on bytes: every level's product is rounded to a byte, as each blended pass
+// rounds it, and sums saturate. Weights come as byte / 255.
+const char kCommon[] = R"(#version 110
+uniform sampler2D level0, level1, level2, level3, level4, level5, level6, level7, levelSum;
+uniform vec4 weights0, weights1;
+uniform float keep, alpha;
 vec3 Bytes(vec4 c) { return floor(c.rgb * 255.0 + 0.5); }
-vec3 Scaled(vec3 v, vec3 w) { return floor(v * w + 0.5); }
+vec3 Scaled(vec3 v, float w) { return floor(v * w + 0.5); }
+)";
 
+// Written out level by level: llvmpipe runs straight code far faster than arrays and loops.
+const char kSumShader[] = R"(
 void main() {
     vec2 at = gl_TexCoord[0].st;
-    vec3 f = Bytes(texture2D(frame, gl_FragCoord.xy * frameScale));
-    vec3 g[8];
-    g[0] = Bytes(texture2D(level0, at));
-    g[1] = Bytes(texture2D(level1, at));
-    g[2] = Bytes(texture2D(level2, at));
-    g[3] = Bytes(texture2D(level3, at));
-    g[4] = Bytes(texture2D(level4, at));
-    g[5] = Bytes(texture2D(level5, at));
-    g[6] = Bytes(texture2D(level6, at));
-    g[7] = Bytes(texture2D(level7, at));
-    for (int i = 0; i < 8; ++i) f = min(f + Scaled(g[i], vec3(glowWeight[i])), 255.0);
-#ifdef INTRO
-    f = introByte + Scaled(f, vec3(introKeep));
-#endif
-#ifdef END_FADE
-    for (int i = 0; i < 8; ++i)
-        f = min(Scaled(g[i], vec3(fadeWeight[i])) + Scaled(f, vec3(fadeKeep[i])), 255.0);
-    f = Scaled(f, vec3(blackKeep));
-#endif
-    vec3 d = Bytes(texture2D(dirt, vec2(at.s, 1.0 - at.t)));
-    f = Scaled(f, mix(vec3(1.0), d / 255.0, dirtOn));
-    gl_FragColor = vec4(f / 255.0, 1.0);
+    vec3 sum = Scaled(Bytes(texture2D(level1, at)), weights0.y);
+    sum += Scaled(Bytes(texture2D(level2, at)), weights0.z);
+    sum += Scaled(Bytes(texture2D(level3, at)), weights0.w);
+    sum += Scaled(Bytes(texture2D(level4, at)), weights1.x);
+    sum += Scaled(Bytes(texture2D(level5, at)), weights1.y);
+    sum += Scaled(Bytes(texture2D(level6, at)), weights1.z);
+    sum += Scaled(Bytes(texture2D(level7, at)), weights1.w);
+    gl_FragColor = vec4(min(sum, 255.0) / 255.0, 1.0);
+}
+)";
+
+// Added over the frame with (ONE, ONE): the eight additive passes at once.
+const char kGlowShader[] = R"(
+void main() {
+    vec2 at = gl_TexCoord[0].st;
+    vec3 glow = Scaled(Bytes(texture2D(level0, at)), weights0.x) + Bytes(texture2D(levelSum, at));
+    gl_FragColor = vec4(min(glow, 255.0) / 255.0, 1.0);
+}
+)";
+
+// Blended with (ONE, ONE_MINUS_SRC_ALPHA): the frame keeps what the eight alpha-blended levels
+// and the black quad leave of it, and gets the levels' share darkened by the black.
+const char kFadeShader[] = R"(
+void main() {
+    vec2 at = gl_TexCoord[0].st;
+    vec3 glow = Scaled(Bytes(texture2D(level0, at)), weights0.x) + Bytes(texture2D(levelSum, at));
+    gl_FragColor = vec4(Scaled(glow, keep) / 255.0, alpha);
 }
 )";
 
@@ -124,23 +129,18 @@ bool LoadShaderCalls(ShaderCalls* gl) {
            LoadCall(&gl->useProgram, "glUseProgram") &&
            LoadCall(&gl->getUniformLocation, "glGetUniformLocation") &&
            LoadCall(&gl->uniform1i, "glUniform1i") && LoadCall(&gl->uniform1f, "glUniform1f") &&
-           LoadCall(&gl->uniform1fv, "glUniform1fv") && LoadCall(&gl->uniform2f, "glUniform2f");
+           LoadCall(&gl->uniform4fv, "glUniform4fv");
 }
 
 // Major version 2 or later from the version string ("2.1 Mesa ...", "4.5 (Compatibility...").
 bool HasGLSL() {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (!version) return false;
-    return atoi(version) >= 2;
+    return version && atoi(version) >= 2;
 }
 
-bool BuildProgram(int variant, FinishProgram* out) {
+bool BuildProgram(const char* body, Program* out) {
     const ShaderCalls& gl = fast.gl;
-    char defines[64];
-    snprintf(defines, sizeof defines, "#version 110\n%s%s",
-             variant & kVariantIntro ? "#define INTRO\n" : "",
-             variant & kVariantEndFade ? "#define END_FADE\n" : "");
-    const GLchar* sources[2] = {defines, kFinishShader};
+    const GLchar* sources[2] = {kCommon, body};
     const GLuint shader = gl.createShader(GL_FRAGMENT_SHADER);
     gl.shaderSource(shader, 2, sources, nullptr);
     gl.compileShader(shader);
@@ -160,25 +160,33 @@ bool BuildProgram(int variant, FinishProgram* out) {
     gl.getProgramiv(program, GL_LINK_STATUS, &ok);
     if (!ok) return false;
 
+    // Level i on texture unit i; the sum beside level 0 on unit 1.
     gl.useProgram(program);
     char name[16];
     for (int i = 0; i < kGlowLevels; ++i) {
         snprintf(name, sizeof name, "level%d", i);
         gl.uniform1i(gl.getUniformLocation(program, name), i);
     }
-    gl.uniform1i(gl.getUniformLocation(program, "frame"), kFrameUnit);
-    gl.uniform1i(gl.getUniformLocation(program, "dirt"), kDirtUnit);
-    out->program = program;
-    out->frameScale = gl.getUniformLocation(program, "frameScale");
-    out->glowWeight = gl.getUniformLocation(program, "glowWeight");
-    out->fadeWeight = gl.getUniformLocation(program, "fadeWeight");
-    out->fadeKeep = gl.getUniformLocation(program, "fadeKeep");
-    out->introByte = gl.getUniformLocation(program, "introByte");
-    out->introKeep = gl.getUniformLocation(program, "introKeep");
-    out->blackKeep = gl.getUniformLocation(program, "blackKeep");
-    out->dirtOn = gl.getUniformLocation(program, "dirtOn");
+    gl.uniform1i(gl.getUniformLocation(program, "levelSum"), 1);
+    out->name = program;
+    out->weights[0] = gl.getUniformLocation(program, "weights0");
+    out->weights[1] = gl.getUniformLocation(program, "weights1");
+    out->keep = gl.getUniformLocation(program, "keep");
+    out->alpha = gl.getUniformLocation(program, "alpha");
     gl.useProgram(0);
     return true;
+}
+
+// Sampled like level 1: linear, S repeating, T clamped against the black border.
+GLuint CreateSumTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, kSumSize, kSumSize, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return name;
 }
 
 int PowerOfTwoAtLeast(int n) {
@@ -187,17 +195,57 @@ int PowerOfTwoAtLeast(int n) {
     return p;
 }
 
-// The texture the finished frame is copied into; power-of-two sides for older drivers.
-void CreateFrameCopy() {
-    fast.copyWidth = PowerOfTwoAtLeast(frameWidth);
-    fast.copyHeight = PowerOfTwoAtLeast(frameHeight);
-    glGenTextures(1, &fast.frameCopy);
-    glBindTexture(GL_TEXTURE_2D, fast.frameCopy);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, fast.copyWidth, fast.copyHeight, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
+// Power-of-two sides, for older drivers.
+void CreateDirtFrame() {
+    fast.dirtWidth = PowerOfTwoAtLeast(frameWidth);
+    fast.dirtHeight = PowerOfTwoAtLeast(frameHeight);
+    glGenTextures(1, &fast.dirtFrame);
+    glBindTexture(GL_TEXTURE_2D, fast.dirtFrame);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, fast.dirtWidth, fast.dirtHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// The literal dirt quad drawn opaque in white, kept pixel for pixel. Run while the frame is
+// free to draw in (it is cleared afterwards).
+void BakeDirt(int32_t slot) {
+    fast.dirtBakedFrom = TextureSlotName(slot);
+    fast.dirtStale = false;
+    if (fast.dirtBakedFrom == 0) return; // no picture: the multiply changes nothing
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glColor4f(1, 1, 1, 1);
+    DrawScreenImage(slot, 0, 0, 1, 1, ScreenOpaque);
+    glColor4fv(colour);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, fast.dirtFrame);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameWidth, frameHeight);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
+
+// The frame times the baked dirt: the multiply of the literal dirt quad, texel for pixel.
+void MultiplyByDirt() {
+    if (fast.dirtBakedFrom == 0) return;
+    BeginOverlay2D();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    glBindTexture(GL_TEXTURE_2D, fast.dirtFrame);
+    glColor4f(1, 1, 1, 1);
+    const float s = static_cast<float>(frameWidth) / fast.dirtWidth;
+    const float t = static_cast<float>(frameHeight) / fast.dirtHeight;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, t);
+    glVertex2f(0, 0);
+    glTexCoord2f(s, t);
+    glVertex2f(kOverlayWidth, 0);
+    glTexCoord2f(s, 0);
+    glVertex2f(kOverlayWidth, kOverlayHeight);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, kOverlayHeight);
+    glEnd();
+    EndOverlay2D();
 }
 
 // The reason the fast path cannot run, or null when it can.
@@ -208,11 +256,18 @@ const char* PrepareFastFrame() {
     if (!LoadShaderCalls(&fast.gl)) return "this OpenGL context lacks the shader calls";
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
-    if (units < kUnitsNeeded) return "this OpenGL context has too few texture units";
-    for (int v = 0; v < kVariants; ++v) {
-        if (!BuildProgram(v, &fast.programs[v])) return "the frame shader does not build";
-    }
-    CreateFrameCopy();
+    if (units < kGlowLevels) return "this OpenGL context has too few texture units";
+    if (fast.created) return nullptr;
+    if (!BuildProgram(kSumShader, &fast.sum) || !BuildProgram(kGlowShader, &fast.glow) ||
+        !BuildProgram(kFadeShader, &fast.fade))
+        return "the frame shaders do not build";
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    fast.glowSum = CreateSumTexture();
+    fast.fadeSum = CreateSumTexture();
+    CreateDirtFrame();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    fast.created = true;
     return nullptr;
 }
 
@@ -227,13 +282,9 @@ void ChooseFramePath() {
 }
 
 // The running alphas of the eight composite passes: each level gets 15/16 of the one before.
-void LevelAlphas(int32_t first, float weight[kGlowLevels], float keep[kGlowLevels]) {
-    uint8_t alpha = static_cast<uint8_t>(first & kByteMask);
-    for (int i = 0; i < kGlowLevels; ++i) {
-        weight[i] = alpha / kByte;
-        keep[i] = (kByteMask - alpha) / kByte;
-        alpha = static_cast<uint8_t>((alpha * 15) >> 4);
-    }
+void LevelAlphas(int32_t first, uint8_t alpha[kGlowLevels]) {
+    alpha[0] = static_cast<uint8_t>(first & kByteMask);
+    for (int i = 1; i < kGlowLevels; ++i) alpha[i] = static_cast<uint8_t>((alpha[i - 1] * 15) >> 4);
 }
 
 // A colour's alpha as the blending sees it: clamped and stored as a byte.
@@ -243,27 +294,46 @@ int32_t AlphaByte(float a) {
     return static_cast<int32_t>(a * kByte + 0.5f);
 }
 
-// The state the literal passes leave behind, for the next frame's scene to start from.
-void LeaveLiteralState(const FrameFinish& finish) {
-    const ShaderCalls& gl = fast.gl;
-    gl.useProgram(0);
-    for (int unit = kUnitsNeeded - 1; unit >= 0; --unit) {
-        gl.activeTexture(GL_TEXTURE0 + unit);
+// The additive composite: level i weighs its alpha.
+void AdditiveWeights(const FrameFinish& finish, float weights[kGlowLevels]) {
+    uint8_t alpha[kGlowLevels];
+    LevelAlphas(finish.glowAlpha, alpha);
+    for (int i = 0; i < kGlowLevels; ++i) weights[i] = alpha[i] / kByte;
+}
+
+// The blended composite: each level is laid over the ones before, so level i keeps its alpha
+// times what the later levels leave; the frame keeps what all eight leave.
+float BlendedWeights(const FrameFinish& finish, float weights[kGlowLevels]) {
+    uint8_t alpha[kGlowLevels];
+    LevelAlphas(finish.endGlowAlpha, alpha);
+    float left = 1.0f;
+    for (int i = kGlowLevels - 1; i >= 0; --i) {
+        weights[i] = alpha[i] / kByte * left;
+        left *= (kByteMask - alpha[i]) / kByte;
+    }
+    return left;
+}
+
+void SetWeights(const Program& p, const float weights[kGlowLevels]) {
+    fast.gl.uniform4fv(p.weights[0], 1, weights);
+    fast.gl.uniform4fv(p.weights[1], 1, weights + 4);
+}
+
+// Levels 1 to 7 at level 1's size, drawn in the corner of the frame and kept in a texture.
+void SumLevelsInto(GLuint texture, const float weights[kGlowLevels]) {
+    SetWeights(fast.sum, weights);
+    DrawOverlayRect(0, 0, 1, 1);
+    fast.gl.activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kSumSize, kSumSize);
+}
+
+void UnbindUnits(int count) {
+    for (int unit = count - 1; unit > 0; --unit) {
+        fast.gl.activeTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    const bool faded = finish.intro || finish.endFade;
-    glBindTexture(GL_TEXTURE_2D, faded ? TextureSlotName(finish.whiteSlot) : glowChain[7]);
-    glEnable(GL_BLEND);
-    if (faded) {
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glColor4f(1, 1, 1, 1);
-    } else {
-        // The colour of the composite's last level, with that level's alpha.
-        uint8_t alpha = static_cast<uint8_t>(finish.glowAlpha & kByteMask);
-        for (int i = 1; i < kGlowLevels; ++i) alpha = static_cast<uint8_t>((alpha * 15) >> 4);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glColor4ub(glowColor[0], glowColor[1], glowColor[2], alpha);
-    }
+    fast.gl.activeTexture(GL_TEXTURE0);
 }
 
 } // namespace
@@ -286,62 +356,108 @@ bool FastFrameReady() {
         fast.tried = true;
         const char* missing = PrepareFastFrame();
         fast.ready = missing == nullptr;
+        fast.dirtStale = true;
         if (missing) fprintf(stderr, "lockstep: %s; drawing the literal frame path\n", missing);
     }
     return fast.ready;
 }
 
 void ResetFastFrame() {
+    fast.dirtStale = true;
     fast.tried = false;
     fast.ready = false;
 }
 
-void FinishFrameFast(const FrameFinish& finish) {
+void SumGlowLevels(const FrameFinish& finish) {
     const ShaderCalls& gl = fast.gl;
-    const int variant = (finish.intro ? kVariantIntro : 0) | (finish.endFade ? kVariantEndFade : 0);
-    const FinishProgram& p = fast.programs[variant];
+    // Read from the buffer being drawn, whatever the reader asked to read afterwards.
+    GLint readBuffer = 0, drawBuffer = 0, bound = 0;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glReadBuffer(static_cast<GLenum>(drawBuffer));
+    if (fast.dirtStale || TextureSlotName(finish.dirtSlot) != fast.dirtBakedFrom)
+        BakeDirt(finish.dirtSlot);
 
     BeginOverlay2D();
     glDisable(GL_BLEND);
-    glViewport(0, 0, frameWidth, frameHeight);
-
-    // The frame as drawn so far, from the buffer being drawn (the back buffer, or the
-    // offscreen frame in full screen), whatever the reader asked to read afterwards.
-    gl.activeTexture(GL_TEXTURE0 + kFrameUnit);
-    glBindTexture(GL_TEXTURE_2D, fast.frameCopy);
-    GLint readBuffer = 0, drawBuffer = 0;
-    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-    glReadBuffer(static_cast<GLenum>(drawBuffer));
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameWidth, frameHeight);
-    glReadBuffer(static_cast<GLenum>(readBuffer));
-
-    const GLuint dirt = TextureSlotName(finish.dirtSlot);
-    gl.activeTexture(GL_TEXTURE0 + kDirtUnit);
-    glBindTexture(GL_TEXTURE_2D, dirt);
-    for (int i = kGlowLevels - 1; i >= 0; --i) {
+    glViewport(0, 0, kSumSize, kSumSize);
+    for (int i = kGlowLevels - 1; i > 0; --i) {
         gl.activeTexture(GL_TEXTURE0 + i);
         glBindTexture(GL_TEXTURE_2D, glowChain[i]);
     }
-
-    float glowWeight[kGlowLevels], glowKeep[kGlowLevels];
-    float fadeWeight[kGlowLevels], fadeKeep[kGlowLevels];
-    LevelAlphas(finish.glowAlpha, glowWeight, glowKeep);
-    LevelAlphas(finish.endGlowAlpha, fadeWeight, fadeKeep);
-    const int32_t white = AlphaByte(finish.introAlpha);
-    const int32_t black = AlphaByte(finish.endLevel);
-
-    gl.useProgram(p.program);
-    gl.uniform2f(p.frameScale, 1.0f / fast.copyWidth, 1.0f / fast.copyHeight);
-    gl.uniform1fv(p.glowWeight, kGlowLevels, glowWeight);
-    gl.uniform1fv(p.fadeWeight, kGlowLevels, fadeWeight);
-    gl.uniform1fv(p.fadeKeep, kGlowLevels, fadeKeep);
-    gl.uniform1f(p.introByte, static_cast<float>(white));
-    gl.uniform1f(p.introKeep, (kByteMask - white) / kByte);
-    gl.uniform1f(p.blackKeep, (kByteMask - black) / kByte);
-    gl.uniform1f(p.dirtOn, dirt != 0 ? 1.0f : 0.0f);
-    DrawOverlayRect(0, 0, 1, 1);
-
-    LeaveLiteralState(finish);
+    gl.useProgram(fast.sum.name);
+    float weights[kGlowLevels];
+    AdditiveWeights(finish, weights);
+    SumLevelsInto(fast.glowSum, weights);
+    if (finish.endFade) {
+        BlendedWeights(finish, weights);
+        SumLevelsInto(fast.fadeSum, weights);
+    }
+    gl.useProgram(0);
+    UnbindUnits(kGlowLevels);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    glViewport(0, 0, frameWidth, frameHeight);
+    // The frame is drawn from scratch again, cleared as the glow chain left it.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     EndOverlay2D();
+}
+
+void FinishFrameFast(const FrameFinish& finish) {
+    const ShaderCalls& gl = fast.gl;
+    BeginOverlay2D();
+    glViewport(0, 0, frameWidth, frameHeight);
+    gl.activeTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, fast.glowSum);
+    gl.activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, glowChain[0]);
+    float weights[kGlowLevels];
+    AdditiveWeights(finish, weights);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    gl.useProgram(fast.glow.name);
+    SetWeights(fast.glow, weights);
+    DrawOverlayRect(0, 0, 1, 1);
+    gl.useProgram(0);
+    UnbindUnits(2);
+    EndOverlay2D();
+
+    if (finish.intro) {
+        DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, finish.introAlpha, finish.whiteSlot);
+    }
+    if (finish.endFade) {
+        BeginOverlay2D();
+        gl.activeTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, fast.fadeSum);
+        gl.activeTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, glowChain[0]);
+        const float frameLeft = BlendedWeights(finish, weights);
+        const float blackLeft = (kByteMask - AlphaByte(finish.endLevel)) / kByte;
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        gl.useProgram(fast.fade.name);
+        SetWeights(fast.fade, weights);
+        gl.uniform1f(fast.fade.keep, blackLeft);
+        gl.uniform1f(fast.fade.alpha, 1.0f - frameLeft * blackLeft);
+        DrawOverlayRect(0, 0, 1, 1);
+        gl.useProgram(0);
+        UnbindUnits(2);
+        EndOverlay2D();
+    }
+
+    MultiplyByDirt();
+    // The state the literal passes leave, which the next frame's scene starts from: the black
+    // quad's or the white's, else the additive composite's last level with its alpha.
+    if (finish.endFade) {
+        glBindTexture(GL_TEXTURE_2D, TextureSlotName(finish.whiteSlot));
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4f(1, 1, 1, 1);
+    } else if (!finish.intro) {
+        uint8_t alpha[kGlowLevels];
+        LevelAlphas(finish.glowAlpha, alpha);
+        glBindTexture(GL_TEXTURE_2D, glowChain[kGlowLevels - 1]);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glColor4ub(glowColor[0], glowColor[1], glowColor[2], alpha[kGlowLevels - 1]);
+    }
 }

@@ -1,7 +1,9 @@
-// The fast way to finish a frame. After the visible render the literal passes draw the glow
-// chain as eight blended full-screen quads, then the fades and the dirt as more of them; here
-// the frame is copied to a texture and one shader pass computes the same picture, with the same
-// byte weights and the same rounding after every step the blending would take.
+// The fast way to finish a frame. The literal passes lay the glow chain over the visible render
+// as eight blended full-screen quads, and in the end fade eight more and a black one. Here
+// levels 1 to 7, smooth enough to be resampled, are summed at level 1's size before the visible
+// render; after it one additive pass adds level 0 and that sum, and in the end fade one blended
+// pass does the second composite and the black together. The weights are the literal passes'
+// running byte alphas, and every product is rounded to a byte as the blending rounds it.
 #pragma once
 #include <cstdint>
 
@@ -33,4 +35,8 @@ bool ParseFramePath(const char* text, int32_t* path);
 bool FastFrameReady();
 // Forgets the preparation, so the next FastFrameReady checks the context again.
 void ResetFastFrame();
+// After UpdateGlow, before the visible render: sums levels 1 to 7 in the frame's corner and
+// clears it again.
+void SumGlowLevels(const FrameFinish& finish);
+// After the visible render: the glow, the fades and the dirt.
 void FinishFrameFast(const FrameFinish& finish);

@@ -54,6 +54,7 @@ void FinishFrameLiteral(const SceneFrame& frame, int32_t t) {
     DrawScreenImage(dirtTexture, 0, 0, 1, 1, ScreenMultiply);
 }
 
+// What the post passes of this frame lay over it, for the fast path.
 FrameFinish PostPasses(const SceneFrame& frame, int32_t t) {
     FrameFinish finish = {};
     finish.glowAlpha = kGlowAlpha;
@@ -83,10 +84,14 @@ void StepFrame(int32_t demoTime) {
     const SceneFrame frame = AdvanceTimeline(&timeline, demoTime);
     RunSceneScript(frame, demoTime);
 
+    const bool fast = FastFrameReady();
+    meshArrays = fast;
     UpdateGlow();
+    const FrameFinish finish = PostPasses(frame, demoTime);
+    if (fast) SumGlowLevels(finish);
     RenderDrawList();
-    if (FastFrameReady()) {
-        FinishFrameFast(PostPasses(frame, demoTime));
+    if (fast) {
+        FinishFrameFast(finish);
     } else {
         FinishFrameLiteral(frame, demoTime);
     }
