@@ -20,6 +20,7 @@ constexpr float kByte = 255.0f;
 // The sum of levels 1 to 7 is taken on level 1's texel grid.
 constexpr int kSumSize = kGlowSourceSize / 2;
 constexpr GLsizei kLogSize = 1024;
+constexpr int kFrameUnit = kGlowLevels; // the frame's copy, after the levels
 
 struct ShaderCalls {
     PFNGLACTIVETEXTUREPROC activeTexture;
@@ -37,13 +38,14 @@ struct ShaderCalls {
     PFNGLGETUNIFORMLOCATIONPROC getUniformLocation;
     PFNGLUNIFORM1IPROC uniform1i;
     PFNGLUNIFORM1FPROC uniform1f;
+    PFNGLUNIFORM2FPROC uniform2f;
     PFNGLUNIFORM4FVPROC uniform4fv;
 };
 
 struct Program {
     GLuint name;
     GLint weights[2]; // levels 0-3 and 4-7
-    GLint keep, alpha;
+    GLint keep;
 };
 
 struct FastFrameState {
@@ -52,8 +54,11 @@ struct FastFrameState {
     ShaderCalls gl;
     Program sum;  // levels 1 to 7, weighted, at level 1's size
     Program glow; // level 0 and that sum over the frame, added
-    Program fade; // the end fade's blended glow and black in one
-    GLuint glowSum, fadeSum;
+    Program fade; // the end fade: the frame's copy, both composites and the black
+    GLint fadeWeights[2], fadeKeeps[2], frameScale;
+    GLuint glowSum;
+    GLuint frameCopy; // power-of-two sides, for older drivers
+    int copyWidth, copyHeight;
     bool created;
     // The dirt picture as the frame's pixels see it, one texel each, so the multiply pass
     // samples the nearest texel instead of filtering the mipmapped picture every frame.
@@ -70,7 +75,7 @@ FastFrameState fast;
 const char kCommon[] = R"(#version 110
 uniform sampler2D level0, level1, level2, level3, level4, level5, level6, level7, levelSum;
 uniform vec4 weights0, weights1;
-uniform float keep, alpha;
+uniform float keep;
 vec3 Bytes(vec4 c) { return floor(c.rgb * 255.0 + 0.5); }
 vec3 Scaled(vec3 v, float w) { return floor(v * w + 0.5); }
 )";
@@ -99,13 +104,43 @@ void main() {
 }
 )";
 
-// Blended with (ONE, ONE_MINUS_SRC_ALPHA): the frame keeps what the eight alpha-blended levels
-// and the black quad leave of it, and gets the levels' share darkened by the black.
+// The end fade, over a copy of the frame: both composites and the black step by step, every
+// level at the frame's size, so each rounding falls where the blended passes round. Collapsing
+// the eight blends into one leaves a difference of up to 8/255 once the blended glow is strong.
 const char kFadeShader[] = R"(
+uniform sampler2D frame;
+uniform vec2 frameScale;
+uniform vec4 fadeWeights0, fadeWeights1, fadeKeeps0, fadeKeeps1;
+vec3 Glowed(vec3 f, vec3 g, float w) { return min(f + Scaled(g, w), 255.0); }
+vec3 Blended(vec3 f, vec3 g, float w, float k) { return min(Scaled(g, w) + Scaled(f, k), 255.0); }
 void main() {
     vec2 at = gl_TexCoord[0].st;
-    vec3 glow = Scaled(Bytes(texture2D(level0, at)), weights0.x) + Bytes(texture2D(levelSum, at));
-    gl_FragColor = vec4(Scaled(glow, keep) / 255.0, alpha);
+    vec3 f = Bytes(texture2D(frame, gl_FragCoord.xy * frameScale));
+    vec3 g0 = Bytes(texture2D(level0, at));
+    vec3 g1 = Bytes(texture2D(level1, at));
+    vec3 g2 = Bytes(texture2D(level2, at));
+    vec3 g3 = Bytes(texture2D(level3, at));
+    vec3 g4 = Bytes(texture2D(level4, at));
+    vec3 g5 = Bytes(texture2D(level5, at));
+    vec3 g6 = Bytes(texture2D(level6, at));
+    vec3 g7 = Bytes(texture2D(level7, at));
+    f = Glowed(f, g0, weights0.x);
+    f = Glowed(f, g1, weights0.y);
+    f = Glowed(f, g2, weights0.z);
+    f = Glowed(f, g3, weights0.w);
+    f = Glowed(f, g4, weights1.x);
+    f = Glowed(f, g5, weights1.y);
+    f = Glowed(f, g6, weights1.z);
+    f = Glowed(f, g7, weights1.w);
+    f = Blended(f, g0, fadeWeights0.x, fadeKeeps0.x);
+    f = Blended(f, g1, fadeWeights0.y, fadeKeeps0.y);
+    f = Blended(f, g2, fadeWeights0.z, fadeKeeps0.z);
+    f = Blended(f, g3, fadeWeights0.w, fadeKeeps0.w);
+    f = Blended(f, g4, fadeWeights1.x, fadeKeeps1.x);
+    f = Blended(f, g5, fadeWeights1.y, fadeKeeps1.y);
+    f = Blended(f, g6, fadeWeights1.z, fadeKeeps1.z);
+    f = Blended(f, g7, fadeWeights1.w, fadeKeeps1.w);
+    gl_FragColor = vec4(Scaled(f, keep) / 255.0, 1.0);
 }
 )";
 
@@ -129,6 +164,7 @@ bool LoadShaderCalls(ShaderCalls* gl) {
            LoadCall(&gl->useProgram, "glUseProgram") &&
            LoadCall(&gl->getUniformLocation, "glGetUniformLocation") &&
            LoadCall(&gl->uniform1i, "glUniform1i") && LoadCall(&gl->uniform1f, "glUniform1f") &&
+           LoadCall(&gl->uniform2f, "glUniform2f") &&
            LoadCall(&gl->uniform4fv, "glUniform4fv");
 }
 
@@ -168,11 +204,11 @@ bool BuildProgram(const char* body, Program* out) {
         gl.uniform1i(gl.getUniformLocation(program, name), i);
     }
     gl.uniform1i(gl.getUniformLocation(program, "levelSum"), 1);
+    gl.uniform1i(gl.getUniformLocation(program, "frame"), kFrameUnit);
     out->name = program;
     out->weights[0] = gl.getUniformLocation(program, "weights0");
     out->weights[1] = gl.getUniformLocation(program, "weights1");
     out->keep = gl.getUniformLocation(program, "keep");
-    out->alpha = gl.getUniformLocation(program, "alpha");
     gl.useProgram(0);
     return true;
 }
@@ -195,16 +231,27 @@ int PowerOfTwoAtLeast(int n) {
     return p;
 }
 
-// Power-of-two sides, for older drivers.
-void CreateDirtFrame() {
-    fast.dirtWidth = PowerOfTwoAtLeast(frameWidth);
-    fast.dirtHeight = PowerOfTwoAtLeast(frameHeight);
-    glGenTextures(1, &fast.dirtFrame);
-    glBindTexture(GL_TEXTURE_2D, fast.dirtFrame);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, fast.dirtWidth, fast.dirtHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 nullptr);
+// A frame-sized texture, one texel a pixel, with power-of-two sides for older drivers.
+GLuint CreateFrameTexture(int* width, int* height) {
+    *width = PowerOfTwoAtLeast(frameWidth);
+    *height = PowerOfTwoAtLeast(frameHeight);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, *width, *height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return name;
+}
+
+void LocateFadeUniforms() {
+    const ShaderCalls& gl = fast.gl;
+    const GLuint p = fast.fade.name;
+    fast.fadeWeights[0] = gl.getUniformLocation(p, "fadeWeights0");
+    fast.fadeWeights[1] = gl.getUniformLocation(p, "fadeWeights1");
+    fast.fadeKeeps[0] = gl.getUniformLocation(p, "fadeKeeps0");
+    fast.fadeKeeps[1] = gl.getUniformLocation(p, "fadeKeeps1");
+    fast.frameScale = gl.getUniformLocation(p, "frameScale");
 }
 
 // The literal dirt quad drawn opaque in white, kept pixel for pixel. Run while the frame is
@@ -256,7 +303,7 @@ const char* PrepareFastFrame() {
     if (!LoadShaderCalls(&fast.gl)) return "this OpenGL context lacks the shader calls";
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
-    if (units < kGlowLevels) return "this OpenGL context has too few texture units";
+    if (units < kFrameUnit + 1) return "this OpenGL context has too few texture units";
     if (fast.created) return nullptr;
     if (!BuildProgram(kSumShader, &fast.sum) || !BuildProgram(kGlowShader, &fast.glow) ||
         !BuildProgram(kFadeShader, &fast.fade))
@@ -264,8 +311,9 @@ const char* PrepareFastFrame() {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     fast.glowSum = CreateSumTexture();
-    fast.fadeSum = CreateSumTexture();
-    CreateDirtFrame();
+    fast.frameCopy = CreateFrameTexture(&fast.copyWidth, &fast.copyHeight);
+    LocateFadeUniforms();
+    fast.dirtFrame = CreateFrameTexture(&fast.dirtWidth, &fast.dirtHeight);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     fast.created = true;
     return nullptr;
@@ -301,19 +349,6 @@ void AdditiveWeights(const FrameFinish& finish, float weights[kGlowLevels]) {
     for (int i = 0; i < kGlowLevels; ++i) weights[i] = alpha[i] / kByte;
 }
 
-// The blended composite: each level is laid over the ones before, so level i keeps its alpha
-// times what the later levels leave; the frame keeps what all eight leave.
-float BlendedWeights(const FrameFinish& finish, float weights[kGlowLevels]) {
-    uint8_t alpha[kGlowLevels];
-    LevelAlphas(finish.endGlowAlpha, alpha);
-    float left = 1.0f;
-    for (int i = kGlowLevels - 1; i >= 0; --i) {
-        weights[i] = alpha[i] / kByte * left;
-        left *= (kByteMask - alpha[i]) / kByte;
-    }
-    return left;
-}
-
 void SetWeights(const Program& p, const float weights[kGlowLevels]) {
     fast.gl.uniform4fv(p.weights[0], 1, weights);
     fast.gl.uniform4fv(p.weights[1], 1, weights + 4);
@@ -334,6 +369,55 @@ void UnbindUnits(int count) {
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     fast.gl.activeTexture(GL_TEXTURE0);
+}
+
+// In the end fade the additive composite is worked out with the blended one, unless the
+// intro's white has to come between them.
+bool GlowInEndFade(const FrameFinish& finish) {
+    return finish.endFade && !finish.intro;
+}
+
+// Replaces the frame with the end fade worked out over a copy of it.
+void EndFade(const FrameFinish& finish) {
+    const ShaderCalls& gl = fast.gl;
+    BeginOverlay2D();
+    glDisable(GL_BLEND);
+    glViewport(0, 0, frameWidth, frameHeight);
+    GLint readBuffer = 0, drawBuffer = 0;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    glReadBuffer(static_cast<GLenum>(drawBuffer));
+    gl.activeTexture(GL_TEXTURE0 + kFrameUnit);
+    glBindTexture(GL_TEXTURE_2D, fast.frameCopy);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, frameWidth, frameHeight);
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    for (int i = kGlowLevels - 1; i >= 0; --i) {
+        gl.activeTexture(GL_TEXTURE0 + i);
+        glBindTexture(GL_TEXTURE_2D, glowChain[i]);
+    }
+    float weights[kGlowLevels], fadeWeights[kGlowLevels], fadeKeeps[kGlowLevels];
+    uint8_t alpha[kGlowLevels];
+    AdditiveWeights(finish, weights);
+    if (!GlowInEndFade(finish)) {
+        for (float& w : weights) w = 0.0f; // added already
+    }
+    LevelAlphas(finish.endGlowAlpha, alpha);
+    for (int i = 0; i < kGlowLevels; ++i) {
+        fadeWeights[i] = alpha[i] / kByte;
+        fadeKeeps[i] = (kByteMask - alpha[i]) / kByte;
+    }
+    gl.useProgram(fast.fade.name);
+    SetWeights(fast.fade, weights);
+    for (int half = 0; half < 2; ++half) {
+        gl.uniform4fv(fast.fadeWeights[half], 1, fadeWeights + 4 * half);
+        gl.uniform4fv(fast.fadeKeeps[half], 1, fadeKeeps + 4 * half);
+    }
+    gl.uniform1f(fast.fade.keep, (kByteMask - AlphaByte(finish.endLevel)) / kByte);
+    gl.uniform2f(fast.frameScale, 1.0f / fast.copyWidth, 1.0f / fast.copyHeight);
+    DrawOverlayRect(0, 0, 1, 1);
+    gl.useProgram(0);
+    UnbindUnits(kFrameUnit + 1);
+    EndOverlay2D();
 }
 
 } // namespace
@@ -386,15 +470,13 @@ void SumGlowLevels(const FrameFinish& finish) {
         gl.activeTexture(GL_TEXTURE0 + i);
         glBindTexture(GL_TEXTURE_2D, glowChain[i]);
     }
-    gl.useProgram(fast.sum.name);
-    float weights[kGlowLevels];
-    AdditiveWeights(finish, weights);
-    SumLevelsInto(fast.glowSum, weights);
-    if (finish.endFade) {
-        BlendedWeights(finish, weights);
-        SumLevelsInto(fast.fadeSum, weights);
+    if (!GlowInEndFade(finish)) {
+        gl.useProgram(fast.sum.name);
+        float weights[kGlowLevels];
+        AdditiveWeights(finish, weights);
+        SumLevelsInto(fast.glowSum, weights);
+        gl.useProgram(0);
     }
-    gl.useProgram(0);
     UnbindUnits(kGlowLevels);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     glReadBuffer(static_cast<GLenum>(readBuffer));
@@ -404,7 +486,10 @@ void SumGlowLevels(const FrameFinish& finish) {
     EndOverlay2D();
 }
 
-void FinishFrameFast(const FrameFinish& finish) {
+namespace {
+
+// The additive composite: level 0 and the sum of the others added to the frame in one pass.
+void AddGlow(const FrameFinish& finish) {
     const ShaderCalls& gl = fast.gl;
     BeginOverlay2D();
     glViewport(0, 0, frameWidth, frameHeight);
@@ -422,30 +507,16 @@ void FinishFrameFast(const FrameFinish& finish) {
     gl.useProgram(0);
     UnbindUnits(2);
     EndOverlay2D();
+}
 
+} // namespace
+
+void FinishFrameFast(const FrameFinish& finish) {
+    if (!GlowInEndFade(finish)) AddGlow(finish);
     if (finish.intro) {
         DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, finish.introAlpha, finish.whiteSlot);
     }
-    if (finish.endFade) {
-        BeginOverlay2D();
-        gl.activeTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, fast.fadeSum);
-        gl.activeTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, glowChain[0]);
-        const float frameLeft = BlendedWeights(finish, weights);
-        const float blackLeft = (kByteMask - AlphaByte(finish.endLevel)) / kByte;
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        gl.useProgram(fast.fade.name);
-        SetWeights(fast.fade, weights);
-        gl.uniform1f(fast.fade.keep, blackLeft);
-        gl.uniform1f(fast.fade.alpha, 1.0f - frameLeft * blackLeft);
-        DrawOverlayRect(0, 0, 1, 1);
-        gl.useProgram(0);
-        UnbindUnits(2);
-        EndOverlay2D();
-    }
-
+    if (finish.endFade) EndFade(finish);
     MultiplyByDirt();
     // The state the literal passes leave, which the next frame's scene starts from: the black
     // quad's or the white's, else the additive composite's last level with its alpha.

@@ -1,9 +1,10 @@
 // The fast way to finish a frame. The literal passes lay the glow chain over the visible render
 // as eight blended full-screen quads, and in the end fade eight more and a black one. Here
 // levels 1 to 7, smooth enough to be resampled, are summed at level 1's size before the visible
-// render; after it one additive pass adds level 0 and that sum, and in the end fade one blended
-// pass does the second composite and the black together. The weights are the literal passes'
-// running byte alphas, and every product is rounded to a byte as the blending rounds it.
+// render; after it one additive pass adds level 0 and that sum. The end fade is worked out in one
+// pass over a copy of the frame, every level at full size, step by step. The dirt is sampled once
+// into a frame-sized texture and multiplied with the nearest texel. The weights are the literal
+// passes' running byte alphas, and every product is rounded to a byte as the blending rounds it.
 #pragma once
 #include <cstdint>
 
