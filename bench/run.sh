@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Measures the show on this machine: frame rates per scene, set-up time, heap allocations per
-# frame and the capture tool's throughput. Builds in Release (build-release/), generates the data
-# set when the generator exists, prints a table and writes the same figures as JSON.
+# frame and the capture tool's throughput, for the fast and the literal frame path in the same
+# run (the show's frames alternate between them; the capture runs alternate too). Builds in
+# Release (build-release/), generates the data set when the generator exists, prints a table and
+# writes the same figures as JSON.
 # Usage: bench/run.sh [JSON_FILE]      default JSON_FILE: build-release/bench.json
 # BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms).
 set -euo pipefail
@@ -25,7 +27,7 @@ fi
 
 # Others may share this machine: the load around the runs says how far to trust wall times.
 load_before=$(cut -d' ' -f1 /proc/loadavg)
-echo "bench: the whole show (about two minutes)"
+echo "bench: the whole show, both frame paths by turns (about two minutes)"
 "$BUILD/bin/show_bench" --root "$ROOT" --json "$WORK/show.json" >"$WORK/show.txt" 2>"$WORK/show.err" ||
   { cat "$WORK/show.err"; exit 1; }
 
@@ -36,17 +38,28 @@ capture_fps() {
     { tail -3 "$WORK/capture.err" >&2; echo null; return; }
   sed -n 's/^lockstep-capture: [0-9]* frames in .* s (\(.*\) fps)$/\1/p' "$WORK/capture.err" | tail -1
 }
-echo "bench: capture throughput over ${CAPTURE_TO_MS} ms of the show"
-readback_fps=$(capture_fps)
-frames_fps=$(capture_fps --frames "$WORK/frames")
-video_fps=null
-if command -v ffmpeg >/dev/null; then video_fps=$(capture_fps --video "$WORK/show.mp4"); fi
+echo "bench: capture throughput over ${CAPTURE_TO_MS} ms of the show, both frame paths"
+declare -A readback_fps frames_fps video_fps
+for path in literal fast; do
+  readback_fps[$path]=$(capture_fps --frame-path $path)
+done
+for path in literal fast; do
+  frames_fps[$path]=$(capture_fps --frame-path $path --frames "$WORK/frames")
+done
+for path in literal fast; do
+  video_fps[$path]=null
+  if command -v ffmpeg >/dev/null; then
+    video_fps[$path]=$(capture_fps --frame-path $path --video "$WORK/show.mp4")
+  fi
+done
 
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
 cat "$WORK/show.txt"
-echo "capture, ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps} fps, --frames ${frames_fps} fps, --video ${video_fps} fps"
+for path in fast literal; do
+  echo "capture ($path), ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps[$path]} fps, --frames ${frames_fps[$path]} fps, --video ${video_fps[$path]} fps"
+done
 echo "machine: $(nproc) cores, ${cpu}; load average ${load_before} before, ${load_after} after"
 
 mkdir -p "$(dirname "$JSON")"
@@ -56,7 +69,12 @@ mkdir -p "$(dirname "$JSON")"
   echo "  \"cpu\": \"${cpu}\","
   echo "  \"load_average\": {\"before\": ${load_before}, \"after\": ${load_after}},"
   echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
-  echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS}, \"readback_fps\": ${readback_fps:-null}, \"frames_fps\": ${frames_fps:-null}, \"video_fps\": ${video_fps:-null}}"
+  echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS},"
+  for path in fast literal; do
+    sep=,; [ $path = literal ] && sep=
+    echo "    \"$path\": {\"readback_fps\": ${readback_fps[$path]:-null}, \"frames_fps\": ${frames_fps[$path]:-null}, \"video_fps\": ${video_fps[$path]:-null}}$sep"
+  done
+  echo "  }"
   echo "}"
 } >"$JSON"
 echo "bench: figures written to $JSON"

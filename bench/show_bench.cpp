@@ -1,6 +1,8 @@
 // The whole show offscreen against the real clock, glFinish after every frame: frame times per
-// scene, set-up time, and heap allocations made by our own code while frames run.
-// Usage: show_bench [--root DIR] [--json FILE]
+// scene, set-up time, and heap allocations made by our own code while frames run. With
+// --frame-path both (the default) the fast and the literal frame path take turns frame by
+// frame, so both see the same scenes on the same machine at the same moment.
+// Usage: show_bench [--root DIR] [--json FILE] [--frame-path fast|literal|both]
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@
 #include "host/frame_loop.h"
 #include "host/platform.h"
 #include "music/music.h"
+#include "render/fast_frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
@@ -115,9 +118,12 @@ constexpr int kMaxFrames = 1 << 20;
 constexpr int32_t kWarmUpMs = 1000; // allocations before this are set-up, not steady state
 constexpr int kSceneGroups = 5;
 const char* const kGroupNames[kSceneGroups] = {"city", "road", "credits", "finale", "end fade"};
+constexpr int kPaths = 2; // indexed by FramePath: fast, literal
+const char* const kPathNames[kPaths] = {"fast", "literal"};
 
 struct FrameSample {
     int32_t timeMs;
+    int32_t path;
     float frameMs;
     // All of the process's threads, Mesa's included: steadier than wall time on a shared machine.
     float cpuMs;
@@ -189,11 +195,12 @@ int SceneGroup(int32_t t) {
     }
 }
 
-// Sorts the group's values of one field into frameTimes; returns how many there are.
-int GatherSorted(int frameCount, int group, float FrameSample::*field) {
+// Sorts the group's values of one field on one path into frameTimes; returns how many there are.
+int GatherSorted(int frameCount, int group, int path, float FrameSample::*field) {
     int n = 0;
     for (int i = 0; i < frameCount; ++i)
-        if (SceneGroup(samples[i].timeMs) == group) frameTimes[n++] = samples[i].*field;
+        if (SceneGroup(samples[i].timeMs) == group && samples[i].path == path)
+            frameTimes[n++] = samples[i].*field;
     std::sort(frameTimes, frameTimes + n);
     return n;
 }
@@ -203,11 +210,11 @@ double Median(int n) {
     return n % 2 ? frameTimes[n / 2] : (frameTimes[n / 2 - 1] + frameTimes[n / 2]) / 2;
 }
 
-GroupStats Summarise(int frameCount, int group) {
+GroupStats Summarise(int frameCount, int group, int path) {
     GroupStats s{};
-    s.frames = GatherSorted(frameCount, group, &FrameSample::cpuMs);
+    s.frames = GatherSorted(frameCount, group, path, &FrameSample::cpuMs);
     s.medianCpuMs = Median(s.frames);
-    const int n = GatherSorted(frameCount, group, &FrameSample::frameMs);
+    const int n = GatherSorted(frameCount, group, path, &FrameSample::frameMs);
     if (n == 0) return s;
     s.medianMs = Median(n);
     s.p95Ms = frameTimes[std::min(n - 1, static_cast<int>(0.95 * n))];
@@ -226,11 +233,15 @@ int main(int argc, char** argv) {
     const Clock::time_point mainEntered = Clock::now();
     const char* root = ".";
     const char* jsonPath = nullptr;
+    bool alternate = true;
+    int32_t onlyPath = FramePathFast;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!strcmp(argv[i], "--root"))
             root = argv[i + 1];
         else if (!strcmp(argv[i], "--json"))
             jsonPath = argv[i + 1];
+        else if (!strcmp(argv[i], "--frame-path"))
+            alternate = !ParseFramePath(argv[i + 1], &onlyPath);
     }
     if (chdir(root) != 0) {
         fprintf(stderr, "show_bench: cannot enter %s: %s\n", root, strerror(errno));
@@ -254,6 +265,8 @@ int main(int argc, char** argv) {
         const Clock::time_point frameStart = Clock::now();
         const double cpuStart = CpuMsNow();
         const int32_t t = static_cast<int32_t>(MsBetween(showStart, frameStart));
+        const int32_t path = alternate ? frames % kPaths : onlyPath;
+        framePath = path;
         const long before = ourAllocations.load();
         countingAllocations = t >= kWarmUpMs;
         BeginFrame();
@@ -263,7 +276,7 @@ int main(int argc, char** argv) {
         const Clock::time_point frameEnd = Clock::now();
         if (frames == 0) setUpMs = startedMs + MsBetween(mainEntered, frameEnd);
         if (frames < kMaxFrames) {
-            samples[frames] = {t, static_cast<float>(MsBetween(frameStart, frameEnd)),
+            samples[frames] = {t, path, static_cast<float>(MsBetween(frameStart, frameEnd)),
                                static_cast<float>(CpuMsNow() - cpuStart),
                                static_cast<int32_t>(ourAllocations.load() - before)};
             ++frames;
@@ -275,17 +288,26 @@ int main(int argc, char** argv) {
 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    printf("show: %d frames, 800x600 offscreen, glFinish per frame, music %s\n", frames,
-           music ? "playing (dummy output)" : "not playing");
+    printf("show: %d frames, %dx%d offscreen, glFinish per frame, music %s, frame path %s\n",
+           frames, frameWidth, frameHeight, music ? "playing (dummy output)" : "not playing",
+           alternate ? "fast and literal by turns" : kPathNames[onlyPath]);
     printf("GL: %s | %s | %ld cores\n", renderer ? renderer : "?", version ? version : "?",
            sysconf(_SC_NPROCESSORS_ONLN));
-    printf("%-9s %7s %11s %12s %9s %14s\n", "scene", "frames", "median fps", "5th pct fps",
-           "worst ms", "median CPU ms");
-    GroupStats stats[kSceneGroups];
+    printf("%-9s %-8s %7s %11s %12s %9s %14s\n", "scene", "path", "frames", "median fps",
+           "5th pct fps", "worst ms", "median CPU ms");
+    GroupStats stats[kPaths][kSceneGroups];
     for (int g = 0; g < kSceneGroups; ++g) {
-        stats[g] = Summarise(frames, g);
-        printf("%-9s %7d %11.1f %12.1f %9.1f %14.1f\n", kGroupNames[g], stats[g].frames,
-               Fps(stats[g].medianMs), Fps(stats[g].p95Ms), stats[g].worstMs, stats[g].medianCpuMs);
+        for (int p = 0; p < kPaths; ++p) {
+            stats[p][g] = Summarise(frames, g, p);
+            const GroupStats& s = stats[p][g];
+            if (s.frames == 0) continue;
+            printf("%-9s %-8s %7d %11.1f %12.1f %9.1f %14.1f\n", kGroupNames[g], kPathNames[p],
+                   s.frames, Fps(s.medianMs), Fps(s.p95Ms), s.worstMs, s.medianCpuMs);
+        }
+        if (stats[0][g].frames && stats[1][g].frames && stats[1][g].medianCpuMs > 0)
+            printf("%-9s fast/literal: median fps x%.2f, median CPU ms x%.2f\n", kGroupNames[g],
+                   stats[1][g].medianMs / stats[0][g].medianMs,
+                   stats[0][g].medianCpuMs / stats[1][g].medianCpuMs);
     }
     long steadyAllocations = 0;
     int steadyFrames = 0;
@@ -311,13 +333,22 @@ int main(int argc, char** argv) {
         }
         fprintf(f, "{\n  \"frames\": %d,\n  \"renderer\": \"%s\",\n  \"gl_version\": \"%s\",\n",
                 frames, renderer ? renderer : "", version ? version : "");
-        fprintf(f, "  \"cores\": %ld,\n  \"scenes\": {\n", sysconf(_SC_NPROCESSORS_ONLN));
-        for (int g = 0; g < kSceneGroups; ++g)
-            fprintf(f,
-                    "    \"%s\": {\"frames\": %d, \"median_fps\": %.1f, \"p5_fps\": %.1f, "
-                    "\"worst_ms\": %.1f, \"median_cpu_ms\": %.1f}%s\n",
-                    kGroupNames[g], stats[g].frames, Fps(stats[g].medianMs), Fps(stats[g].p95Ms),
-                    stats[g].worstMs, stats[g].medianCpuMs, g + 1 < kSceneGroups ? "," : "");
+        fprintf(f, "  \"cores\": %ld,\n  \"paths\": {\n", sysconf(_SC_NPROCESSORS_ONLN));
+        bool firstPath = true;
+        for (int p = 0; p < kPaths; ++p) {
+            if (!stats[p][0].frames && !stats[p][kSceneGroups - 1].frames) continue;
+            fprintf(f, "%s    \"%s\": {\n", firstPath ? "" : ",\n", kPathNames[p]);
+            firstPath = false;
+            for (int g = 0; g < kSceneGroups; ++g)
+                fprintf(f,
+                        "      \"%s\": {\"frames\": %d, \"median_fps\": %.1f, \"p5_fps\": %.1f, "
+                        "\"worst_ms\": %.1f, \"median_cpu_ms\": %.1f}%s\n",
+                        kGroupNames[g], stats[p][g].frames, Fps(stats[p][g].medianMs),
+                        Fps(stats[p][g].p95Ms), stats[p][g].worstMs, stats[p][g].medianCpuMs,
+                        g + 1 < kSceneGroups ? "," : "");
+            fprintf(f, "    }");
+        }
+        fprintf(f, "\n");
         fprintf(f, "  },\n  \"setup_ms\": %.0f,\n  \"load_ms\": %.0f,\n", setUpMs, loadMs);
         if (LOCKSTEP_COUNT_ALLOCATIONS)
             fprintf(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": %ld\n}\n", steadyFrames,

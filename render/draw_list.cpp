@@ -8,6 +8,7 @@
 DrawList drawList;
 int32_t envTextureSlot = -1;
 bool envOverride = false;
+bool meshArrays = false;
 
 namespace {
 
@@ -105,7 +106,10 @@ void RenderDrawList() {
     for (int32_t i = 0; i < count; ++i) {
         const DrawListEntry& entry = drawList.entries[i];
         if (entry.mesh) {
-            DrawMesh(entry.mesh);
+            if (meshArrays)
+                DrawMeshFromArrays(entry.mesh);
+            else
+                DrawMesh(entry.mesh);
         } else if (++i < count) {
             ApplyDrawCommand(drawList.entries[i].code);
         }
@@ -149,4 +153,43 @@ void DrawMesh(Mesh* mesh) {
 
 void SetEnvTexture(int32_t slot) {
     envTextureSlot = slot;
+}
+
+void DrawMeshFromArrays(Mesh* mesh) {
+    if (!mesh) return;
+    const MeshVertex* frame = CurrentFrameVertices(mesh);
+    const int32_t triangleCount = mesh->triangles ? mesh->triangleCount : 0;
+    const uint32_t vertexCount = static_cast<uint32_t>(mesh->vertexCount);
+    for (int32_t t = 0; frame && t < triangleCount; ++t) {
+        const uint32_t* corner = mesh->triangles[t].indices;
+        if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount) {
+            DrawMesh(mesh); // drops the stray triangles one by one
+            return;
+        }
+    }
+    const int32_t slot = envOverride ? envTextureSlot : mesh->textureSlot;
+    if (renderStateApplied == 0) ApplyDefaultRenderState();
+    if (slot == -1) return;
+    glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(mesh->position.x, mesh->position.y, mesh->position.z);
+    glRotatef(ToDegrees(mesh->pitch), 1, 0, 0);
+    glRotatef(ToDegrees(mesh->yaw), 0, 1, 0);
+    glRotatef(ToDegrees(mesh->roll), 0, 0, 1);
+
+    if (frame && triangleCount > 0) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex), &frame->position.x);
+        glNormalPointer(GL_FLOAT, sizeof(MeshVertex), &frame->normal.x);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(MeshVertex), frame->texCoord);
+        glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_INT, mesh->triangles);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    glColor3f(1, 1, 1);
 }

@@ -30,10 +30,14 @@ struct DrawList {
 extern DrawList drawList;
 extern int32_t envTextureSlot; // -1: none
 extern bool envOverride;
+// The fast frame path's mesh drawing: each mesh as one indexed draw from its vertex array
+// instead of a call per corner. The same triangles in the same order.
+extern bool meshArrays;
 
 void ResetDrawList();
 void QueueMesh(Mesh* mesh);
 void QueueCommand(int32_t code);
 void RenderDrawList();
 void DrawMesh(Mesh* mesh);
+void DrawMeshFromArrays(Mesh* mesh);
 void SetEnvTexture(int32_t slot);

@@ -2,6 +2,7 @@
 
 #include "host/display.h"
 #include "render/draw_list.h"
+#include "render/fast_frame.h"
 #include "render/glow.h"
 #include "render/screen_quads.h"
 #include "script/scene_objects.h"
@@ -37,6 +38,38 @@ void RunSceneScript(const SceneFrame& frame, int32_t t) {
     }
 }
 
+// The post passes one by one, as blended full-screen quads: the reference picture.
+void FinishFrameLiteral(const SceneFrame& frame, int32_t t) {
+    CompositeGlow(0, 0, 1, 1, kGlowAlpha, kGlowAdditive);
+
+    if (IntroFadeShown(frame.type, frame.sceneTime)) {
+        DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, IntroFadeAlpha(frame.sceneTime), whiteTexture);
+    }
+    if (EndFadeShown(t)) {
+        const float q = EndFadeLevel(t);
+        CompositeGlow(0, 0, 1, 1, EndFadeGlowAlpha(q), kGlowBlended);
+        DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, q, whiteTexture);
+    }
+
+    DrawScreenImage(dirtTexture, 0, 0, 1, 1, ScreenMultiply);
+}
+
+// What the post passes of this frame lay over it, for the fast path.
+FrameFinish PostPasses(const SceneFrame& frame, int32_t t) {
+    FrameFinish finish = {};
+    finish.glowAlpha = kGlowAlpha;
+    finish.intro = IntroFadeShown(frame.type, frame.sceneTime);
+    if (finish.intro) finish.introAlpha = IntroFadeAlpha(frame.sceneTime);
+    finish.endFade = EndFadeShown(t);
+    if (finish.endFade) {
+        finish.endLevel = EndFadeLevel(t);
+        finish.endGlowAlpha = EndFadeGlowAlpha(finish.endLevel);
+    }
+    finish.dirtSlot = dirtTexture;
+    finish.whiteSlot = whiteTexture;
+    return finish;
+}
+
 } // namespace
 
 void ResetTimeline() {
@@ -51,19 +84,16 @@ void StepFrame(int32_t demoTime) {
     const SceneFrame frame = AdvanceTimeline(&timeline, demoTime);
     RunSceneScript(frame, demoTime);
 
+    const bool fast = FastFrameReady();
+    meshArrays = fast;
     UpdateGlow();
+    const FrameFinish finish = PostPasses(frame, demoTime);
+    if (fast) SumGlowLevels(finish);
     RenderDrawList();
-    CompositeGlow(0, 0, 1, 1, kGlowAlpha, kGlowAdditive);
-
-    if (IntroFadeShown(frame.type, frame.sceneTime)) {
-        DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, IntroFadeAlpha(frame.sceneTime), whiteTexture);
+    if (fast) {
+        FinishFrameFast(finish);
+    } else {
+        FinishFrameLiteral(frame, demoTime);
     }
-    if (EndFadeShown(demoTime)) {
-        const float q = EndFadeLevel(demoTime);
-        CompositeGlow(0, 0, 1, 1, EndFadeGlowAlpha(q), kGlowBlended);
-        DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, q, whiteTexture);
-    }
-
-    DrawScreenImage(dirtTexture, 0, 0, 1, 1, ScreenMultiply);
     PresentFrame();
 }

@@ -44,7 +44,7 @@ TEST(CaptureArgs, DefaultsRunTheWholeShowAtSixtyFramesAndWriteNothing) {
 TEST(CaptureArgs, EveryOptionIsTakenAndStillsAreSortedByTime) {
     Parsed p = Parse({"--root", "/r", "--fps", "25", "--to", "5000", "--still", "4000=b.png",
                       "--still", "1500=a=x.png", "--frames", "f", "--video", "v.mp4", "--spectrum",
-                      "s.csv", "--still", "0=c.png"});
+                      "s.csv", "--still", "0=c.png", "--frame-path", "literal"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.args.root, "/r");
     EXPECT_EQ(p.args.fps, 25);
@@ -57,6 +57,7 @@ TEST(CaptureArgs, EveryOptionIsTakenAndStillsAreSortedByTime) {
     EXPECT_EQ(p.args.framesDir, "f");
     EXPECT_EQ(p.args.videoPath, "v.mp4");
     EXPECT_EQ(p.args.spectrumPath, "s.csv");
+    EXPECT_EQ(p.args.framePath, "literal");
     EXPECT_TRUE(Parse({"--help"}).args.help);
 }
 
@@ -87,6 +88,7 @@ TEST(CaptureArgs, BadArgumentsAreRefusedWithAReasonNamingThem) {
         {{"--video", "a.mp4", "--video", "b.mp4"}, "--video is given twice"},
         {{"--still", "10=a.png", "--still", "20=a.png"}, "a.png is named twice"},
         {{"--still", "10=x", "--spectrum", "x"}, "x is named twice"},
+        {{"--frame-path", "quick"}, "--frame-path wants fast or literal, not 'quick'"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.words);

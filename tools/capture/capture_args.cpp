@@ -6,7 +6,9 @@
 const char kCaptureUsage[] =
     "usage: lockstep-capture [--root DIR] [--fps N] [--to MS]\n"
     "                        [--still MS=FILE.png]... [--frames DIR] [--video FILE.mp4]\n"
-    "                        [--spectrum FILE.csv]\n";
+    "                        [--spectrum FILE.csv] [--frame-path fast|literal]\n"
+    "--frame-path literal draws every post pass as its own blended quad: the reference the\n"
+    "default fast path is checked against.\n";
 
 namespace {
 
@@ -71,7 +73,7 @@ bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
 bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std::string* error) {
     *args = CaptureArgs{};
     bool seenRoot = false, seenFps = false, seenTo = false, seenFrames = false, seenVideo = false,
-         seenSpectrum = false;
+         seenSpectrum = false, seenFramePath = false;
     for (int i = 1; i < argc; ++i) {
         const char* opt = argv[i];
         if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
@@ -81,7 +83,7 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         const bool known = !strcmp(opt, "--root") || !strcmp(opt, "--fps") ||
                            !strcmp(opt, "--to") || !strcmp(opt, "--still") ||
                            !strcmp(opt, "--frames") || !strcmp(opt, "--video") ||
-                           !strcmp(opt, "--spectrum");
+                           !strcmp(opt, "--spectrum") || !strcmp(opt, "--frame-path");
         if (!known) {
             *error = opt[0] == '-' ? std::string("unknown option ") + opt
                                    : std::string("unexpected argument '") + opt + "'";
@@ -119,6 +121,13 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         } else if (!strcmp(opt, "--video")) {
             if (!SetOnce(opt, &seenVideo, error)) return false;
             args->videoPath = value;
+        } else if (!strcmp(opt, "--frame-path")) {
+            if (!SetOnce(opt, &seenFramePath, error)) return false;
+            if (strcmp(value, "fast") != 0 && strcmp(value, "literal") != 0) {
+                *error = std::string("--frame-path wants fast or literal, not '") + value + "'";
+                return false;
+            }
+            args->framePath = value;
         } else {
             if (!SetOnce(opt, &seenSpectrum, error)) return false;
             args->spectrumPath = value;

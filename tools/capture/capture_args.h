@@ -21,6 +21,7 @@ struct CaptureArgs {
     std::string framesDir;            // empty: not asked for
     std::string videoPath;
     std::string spectrumPath;
+    std::string framePath; // "fast", "literal", or empty: LOCKSTEP_FRAME_PATH, else fast
     bool help = false;
 };
 

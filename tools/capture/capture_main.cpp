@@ -17,6 +17,7 @@
 #include "host/platform.h"
 #include "music/music.h"
 #include "music/band_analysis.h"
+#include "render/fast_frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 #include "tools/capture/capture_args.h"
@@ -240,6 +241,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (int code = PrepareOutputs()) return code;
+    if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &framePath);
 
     OpenDisplay(false);
     if (!glGetString(GL_VERSION)) {
