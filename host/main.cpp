@@ -1,15 +1,34 @@
-// The demo's entry: ask, open the display, load, start the music, run the show, shut down.
+// The demo's entry: read the options, ask, open the display, load, start the music, run the
+// show, shut down.
 #include <cstdio>
+#include <string>
 
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/options.h"
 #include "host/platform.h"
 #include "music/music.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
-int main(int, char**) {
-    const bool fullScreen = PlatformAskFullscreen();
+namespace {
+constexpr int kExitBadOptions = 2;
+}
+
+int main(int argc, char** argv) {
+    PlayerOptions options;
+    std::string error;
+    if (!ParsePlayerOptions(argc, argv, &options, &error)) {
+        fprintf(stderr, "lockstep: %s\n%s", error.c_str(), kPlayerUsage);
+        return kExitBadOptions;
+    }
+    if (options.help) {
+        fputs(kPlayerUsage, stdout);
+        return 0;
+    }
+
+    const bool fullScreen = options.screen == ScreenAsk ? PlatformAskFullscreen()
+                                                        : options.screen == ScreenFullscreen;
     OpenDisplay(fullScreen);
     ApplyDefaultRenderState();
     SetUpScenes();

@@ -91,7 +91,12 @@ bool PlatformAskFullscreen() {
     box.numbuttons = 2;
     box.buttons = buttons;
     int answer = 0;
-    if (SDL_ShowMessageBox(&box, &answer) != 0) return false;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) {
+        // No box on this display (no X core fonts, no display at all): say so, never guess quietly.
+        fprintf(stderr, "lockstep: cannot ask \"Fullscreen?\" (%s); the show plays in a window\n",
+                SDL_GetError());
+        return false;
+    }
     return answer == 1;
 }
 

@@ -11,7 +11,8 @@ constexpr int kDefaultFrameHeight = 600;
 extern int frameWidth;
 extern int frameHeight;
 
-// Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. Any failure counts as No.
+// Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. A box that cannot be shown
+// counts as No, with one line on stderr that says why.
 bool PlatformAskFullscreen();
 // Opens the window and makes a GL context current on this thread. Windowed: borderless
 // frame-sized at (0, 0). Full screen: borderless desktop-sized window; the frame is
