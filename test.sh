@@ -7,7 +7,7 @@ install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}"
 
 build_tree build
 generate_data
-(cd "$ROOT/build" && ctest --output-on-failure -j "$(nproc)")
+run_tests build
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON
-(cd "$ROOT/build-asan" && ctest --output-on-failure -j "$(nproc)")
+run_tests build-asan
