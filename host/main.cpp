@@ -12,8 +12,38 @@
 #include "script/timeline.h"
 
 namespace {
+
 constexpr int kExitBadOptions = 2;
+
+// Sets the frame size the options ask for; false (said on stderr) when the desktop is too small
+// for a native frame.
+bool ChooseFrameSize(const PlayerOptions& options, bool fullScreen) {
+    if (options.frameWidth > 0) {
+        frameWidth = options.frameWidth;
+        frameHeight = options.frameHeight;
+        return true;
+    }
+    // A native frame is the desktop's in full screen only; a window keeps the default.
+    if (!options.nativeSize || !fullScreen) return true;
+    int desktopWidth = 0, desktopHeight = 0;
+    if (!PlatformDesktopSize(&desktopWidth, &desktopHeight)) {
+        fprintf(stderr, "lockstep: the desktop's size is unknown; --size native plays %dx%d\n",
+                frameWidth, frameHeight);
+        return true;
+    }
+    int width = 0, height = 0;
+    NativeFrameSize(desktopWidth, desktopHeight, &width, &height);
+    if (width == 0) {
+        fprintf(stderr, "lockstep: the %dx%d desktop is smaller than the smallest frame, %dx%d\n",
+                desktopWidth, desktopHeight, kMinFrameWidth, kMinFrameHeight);
+        return false;
+    }
+    frameWidth = width;
+    frameHeight = height;
+    return true;
 }
+
+} // namespace
 
 int main(int argc, char** argv) {
     PlayerOptions options;
@@ -29,7 +59,12 @@ int main(int argc, char** argv) {
 
     const bool fullScreen = options.screen == ScreenAsk ? PlatformAskFullscreen()
                                                         : options.screen == ScreenFullscreen;
+    if (!ChooseFrameSize(options, fullScreen)) return kExitBadOptions;
     OpenDisplay(fullScreen);
+    if (!PlatformFrameFitsContext()) {
+        PlatformShutdown();
+        return kExitBadOptions;
+    }
     ApplyDefaultRenderState();
     SetUpScenes();
     StartMusic("data/moravinte.mp3");
