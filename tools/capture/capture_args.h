@@ -21,6 +21,8 @@ struct CaptureArgs {
     std::string framesDir;            // empty: not asked for
     std::string videoPath;
     std::string spectrumPath;
+    int frameWidth = 800; // --size WxH
+    int frameHeight = 600;
     bool help = false;
 };
 
