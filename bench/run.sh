@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the show on this machine: frame rates per scene, set-up time, heap allocations per
-# frame and the capture tool's throughput. Builds in Release (build-release/), generates the data
-# set when the generator exists, prints a table and writes the same figures as JSON.
+# frame and the capture tool's throughput (at 800x600, and at 1440x1080). Builds in Release
+# (build-release/), generates the data set when the generator exists, prints a table and writes
+# the same figures as JSON.
 # Usage: bench/run.sh [JSON_FILE]      default JSON_FILE: build-release/bench.json
 # BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms).
 set -euo pipefail
@@ -42,11 +43,15 @@ frames_fps=$(capture_fps --frames "$WORK/frames")
 video_fps=null
 if command -v ffmpeg >/dev/null; then video_fps=$(capture_fps --video "$WORK/show.mp4"); fi
 
+# The capture at 1080 lines (1440x1080, readback only), beside the 800x600 figure above.
+hd_readback_fps=$(capture_fps --size 1440x1080)
+
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
 cat "$WORK/show.txt"
 echo "capture, ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps} fps, --frames ${frames_fps} fps, --video ${video_fps} fps"
+echo "capture, ${CAPTURE_TO_MS} ms at 60 fps, 1440x1080: readback only ${hd_readback_fps} fps"
 echo "machine: $(nproc) cores, ${cpu}; load average ${load_before} before, ${load_after} after"
 
 mkdir -p "$(dirname "$JSON")"
@@ -56,6 +61,7 @@ mkdir -p "$(dirname "$JSON")"
   echo "  \"cpu\": \"${cpu}\","
   echo "  \"load_average\": {\"before\": ${load_before}, \"after\": ${load_after}},"
   echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
+  echo "  \"capture_1440x1080\": {\"to_ms\": ${CAPTURE_TO_MS}, \"readback_fps\": ${hd_readback_fps:-null}},"
   echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS}, \"readback_fps\": ${readback_fps:-null}, \"frames_fps\": ${frames_fps:-null}, \"video_fps\": ${video_fps:-null}}"
   echo "}"
 } >"$JSON"

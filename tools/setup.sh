@@ -48,7 +48,9 @@ install_packages() {
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   # sudo may ask for a password: ask before the output goes to the log.
   [ -n "$sudo" ] && { sudo -v || return 1; }
-  run_step "installing ${#missing[@]} packages: ${missing[*]}" apt_install $sudo "${missing[@]}"
+  local count="${#missing[@]} packages"
+  [ ${#missing[@]} -eq 1 ] && count="1 package"
+  run_step "installing $count: ${missing[*]}" apt_install $sudo "${missing[@]}"
 }
 
 # apt_install [sudo] PACKAGE...
