@@ -31,8 +31,6 @@ refused lockstep "--size 1000x600 is not 4:3" --size 1000x600 --windowed
 refused lockstep "smaller than the smallest frame, 320x240" --size 316x237
 refused lockstep "larger than the largest frame, 16384x12288" --size 20000x15000
 refused lockstep "--size wants WxH" --size 1440x
-refused lockstep "--size wants WxH" --size " 800x600"
-refused lockstep "--size needs a value" --size
 refused lockstep-capture "--size 1440x1000 is not 4:3" --size 1440x1000
 refused lockstep-capture "--video needs even sides" --size 324x243 --video "$WORK/odd.mp4"
 
