@@ -29,7 +29,7 @@ if [ "$answer" != none ]; then
   [ -n "$box" ] || fail "no question box: $(cat err.txt)"
   # The box may take a moment to accept input on a loaded machine: answer until it is gone.
   for _ in $(seq 10); do
-    xdotool windowfocus --sync "$box" key "$answer" 2>/dev/null
+    timeout 10 xdotool windowfocus --sync "$box" key "$answer" 2>/dev/null
     for _ in $(seq 30); do [ -z "$(find_window "Fullscreen?")" ] && break 2; sleep 0.1; done
   done
 fi
@@ -70,8 +70,11 @@ fi
 # The box's helper process is gone: the demo has no children left.
 children=$(pgrep -P "$pid" | tr '\n' ' ')
 [ -z "$children" ] || fail "processes left behind: $children"
-xdotool windowfocus --sync "$win" key Escape
-for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+# Escape until the demo is gone: focusing can stall on a loaded machine.
+for _ in $(seq 10); do
+  timeout 10 xdotool windowfocus --sync "$win" key Escape 2>/dev/null
+  for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.1; done
+done
 kill -0 "$pid" 2>/dev/null && fail "Escape did not stop the demo"
 wait "$pid"; rc=$?
 [ "$rc" = 0 ] || fail "exit code $rc"
