@@ -9,8 +9,8 @@ install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
 build_tree build
 generate_data
 # The Windows folder, for the Wine smoke test of the plain run.
-"$ROOT/tools/windows/build.sh"
-(cd "$ROOT/build" && ctest --output-on-failure -j "$(nproc)")
+run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
+run_tests build
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON
-(cd "$ROOT/build-asan" && ctest --output-on-failure -j "$(nproc)")
+run_tests build-asan

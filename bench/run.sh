@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Measures the show on this machine: frame rates per scene, set-up time, heap allocations per
-# frame and the capture tool's throughput, for the fast and the literal frame path in the same
-# run (the show's frames alternate between them; the capture runs alternate too). Builds in
-# Release (build-release/), generates the data set when the generator exists, prints a table and
-# writes the same figures as JSON.
+# frame and the capture tool's throughput (at 800x600, and at 1440x1080), for the fast and the
+# literal frame path in the same run (the show's frames alternate between them; the capture runs
+# alternate too). Builds in Release (build-release/), generates the data set when the generator
+# exists, prints a table and writes the same figures as JSON.
 # Usage: bench/run.sh [JSON_FILE]      default JSON_FILE: build-release/bench.json
 # BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms).
 set -euo pipefail
@@ -53,12 +53,19 @@ for path in literal fast; do
   fi
 done
 
+# The capture at 1080 lines (1440x1080, readback only), beside the 800x600 figures above.
+declare -A hd_readback_fps
+for path in literal fast; do
+  hd_readback_fps[$path]=$(capture_fps --frame-path $path --size 1440x1080)
+done
+
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
 cat "$WORK/show.txt"
 for path in fast literal; do
   echo "capture ($path), ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps[$path]} fps, --frames ${frames_fps[$path]} fps, --video ${video_fps[$path]} fps"
+  echo "capture ($path), ${CAPTURE_TO_MS} ms at 60 fps, 1440x1080: readback only ${hd_readback_fps[$path]} fps"
 done
 echo "machine: $(nproc) cores, ${cpu}; load average ${load_before} before, ${load_after} after"
 
@@ -69,6 +76,7 @@ mkdir -p "$(dirname "$JSON")"
   echo "  \"cpu\": \"${cpu}\","
   echo "  \"load_average\": {\"before\": ${load_before}, \"after\": ${load_after}},"
   echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
+  echo "  \"capture_1440x1080\": {\"to_ms\": ${CAPTURE_TO_MS}, \"fast\": {\"readback_fps\": ${hd_readback_fps[fast]:-null}}, \"literal\": {\"readback_fps\": ${hd_readback_fps[literal]:-null}}},"
   echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS},"
   for path in fast literal; do
     sep=,; [ $path = literal ] && sep=

@@ -1,16 +1,70 @@
-// The demo's entry: ask, open the display, load, start the music, run the show, shut down.
+// The demo's entry: read the options, ask, open the display, load, start the music, run the
+// show, shut down.
 #include <cstdio>
+#include <string>
 
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/options.h"
 #include "host/platform.h"
 #include "music/music.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
-int main(int, char**) {
-    const bool fullScreen = PlatformAskFullscreen();
+namespace {
+
+constexpr int kExitBadOptions = 2;
+
+// Sets the frame size the options ask for; false (said on stderr) when the desktop is too small
+// for a native frame.
+bool ChooseFrameSize(const PlayerOptions& options, bool fullScreen) {
+    if (options.frameWidth > 0) {
+        frameWidth = options.frameWidth;
+        frameHeight = options.frameHeight;
+        return true;
+    }
+    // A native frame is the desktop's in full screen only; a window keeps the default.
+    if (!options.nativeSize || !fullScreen) return true;
+    int desktopWidth = 0, desktopHeight = 0;
+    if (!PlatformDesktopSize(&desktopWidth, &desktopHeight)) {
+        fprintf(stderr, "lockstep: the desktop's size is unknown; --size native plays %dx%d\n",
+                frameWidth, frameHeight);
+        return true;
+    }
+    int width = 0, height = 0;
+    NativeFrameSize(desktopWidth, desktopHeight, &width, &height);
+    if (width == 0) {
+        fprintf(stderr, "lockstep: the %dx%d desktop is smaller than the smallest frame, %dx%d\n",
+                desktopWidth, desktopHeight, kMinFrameWidth, kMinFrameHeight);
+        return false;
+    }
+    frameWidth = width;
+    frameHeight = height;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    PlayerOptions options;
+    std::string error;
+    if (!ParsePlayerOptions(argc, argv, &options, &error)) {
+        fprintf(stderr, "lockstep: %s\n%s", error.c_str(), kPlayerUsage);
+        return kExitBadOptions;
+    }
+    if (options.help) {
+        fputs(kPlayerUsage, stdout);
+        return 0;
+    }
+
+    const bool fullScreen = options.screen == ScreenAsk ? PlatformAskFullscreen()
+                                                        : options.screen == ScreenFullscreen;
+    if (!ChooseFrameSize(options, fullScreen)) return kExitBadOptions;
     OpenDisplay(fullScreen);
+    if (!PlatformFrameFitsContext()) {
+        PlatformShutdown();
+        return kExitBadOptions;
+    }
     ApplyDefaultRenderState();
     SetUpScenes();
     StartMusic("data/moravinte.mp3");

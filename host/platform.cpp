@@ -2,13 +2,19 @@
 
 #include <SDL.h>
 #include <SDL_opengl.h>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+
+#include "render/glow.h"
 
 int frameWidth = kDefaultFrameWidth;
 int frameHeight = kDefaultFrameHeight;
 
-// The layer's own state. In full screen the show renders into a frame-sized framebuffer object,
-// so that the rest of the system always sees a surface of the frame's size; presenting scales it.
+// The layer's own state. Where the window's surface is not the frame (full screen, a window
+// shrunk to the desktop, a frame smaller than the glow's 512x512 capture), the show renders into
+// an offscreen framebuffer object, so that the rest of the system always sees a surface of the
+// frame's size at the lower left; presenting copies it to the window, scaled to fit.
 namespace {
 
 struct FramebufferCalls {
@@ -26,7 +32,7 @@ struct PlatformState {
     SDL_Window* window;
     SDL_GLContext context;
     bool videoReady;
-    bool scaled; // rendering into the offscreen frame, scaled up on present
+    bool scaled; // rendering into the offscreen frame, copied to the window on present
     GLuint frame;
     FramebufferCalls fb;
     bool escapePressed; // pressed since the previous query
@@ -60,12 +66,18 @@ bool CreateScaledFrame() {
               LoadCall(&fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
               LoadCall(&fb.blitFramebuffer, "glBlitFramebuffer");
     if (!ok) return false;
+    // The glow renders its 512x512 source into the lower left of the surface, so the buffer
+    // holds at least that much; the frame is its lower-left frameWidth x frameHeight.
+    const GLint width = std::max(frameWidth, kGlowSourceSize);
+    const GLint height = std::max(frameHeight, kGlowSourceSize);
     GLuint buffers[2];
     fb.genRenderbuffers(2, buffers);
     fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, frameWidth, frameHeight);
+    // No alpha, as the window's own surface: reads give opaque pixels and blending sees the same
+    // destination.
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
     fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, frameWidth, frameHeight);
+    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     fb.genFramebuffers(1, &platform.frame);
     fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
     fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
@@ -75,6 +87,44 @@ bool CreateScaledFrame() {
         return false;
     }
     return true;
+}
+
+// The context's limits on the frame, or false when there is no current context.
+bool ReadFrameLimits(GLint viewport[2], GLint* renderbuffer) {
+    if (!SDL_GL_GetCurrentContext()) return false;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, renderbuffer);
+    return true;
+}
+
+bool FrameWithinLimits() {
+    GLint viewport[2] = {0, 0}, renderbuffer = 0;
+    if (!ReadFrameLimits(viewport, &renderbuffer)) return true;
+    return frameWidth <= viewport[0] && frameHeight <= viewport[1] &&
+           std::max(frameWidth, frameHeight) <= renderbuffer;
+}
+
+// Largest rectangle of the frame's shape that fits width x height.
+void FitFrame(int width, int height, int* fitWidth, int* fitHeight) {
+    *fitWidth = width;
+    *fitHeight = static_cast<int>(int64_t(width) * frameHeight / frameWidth);
+    if (*fitHeight > height) {
+        *fitHeight = height;
+        *fitWidth = static_cast<int>(int64_t(height) * frameWidth / frameHeight);
+    }
+}
+
+// A window of the frame's size that would not fit the desktop is shrunk to fit; an offscreen
+// surface has no desktop to fit.
+void FitWindowToDesktop(int* width, int* height) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && !strcmp(driver, "offscreen")) return;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return;
+    if (*width <= usable.w && *height <= usable.h) return;
+    FitFrame(usable.w, usable.h, width, height);
+    fprintf(stderr, "lockstep: the %dx%d frame is larger than the desktop; it is shown scaled "
+                    "down in a %dx%d window\n", frameWidth, frameHeight, *width, *height);
 }
 
 } // namespace
@@ -91,7 +141,12 @@ bool PlatformAskFullscreen() {
     box.numbuttons = 2;
     box.buttons = buttons;
     int answer = 0;
-    if (SDL_ShowMessageBox(&box, &answer) != 0) return false;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) {
+        // No box on this display (no X core fonts, no display at all): say so, never guess quietly.
+        fprintf(stderr, "lockstep: cannot ask \"Fullscreen?\" (%s); the show plays in a window\n",
+                SDL_GetError());
+        return false;
+    }
     return answer == 1;
 }
 
@@ -103,6 +158,7 @@ bool PlatformOpenWindow(bool fullScreen) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
     int width = frameWidth, height = frameHeight;
+    if (!fullScreen) FitWindowToDesktop(&width, &height);
     if (fullScreen) {
         // The desktop keeps its mode; the window covers it (also without a window manager).
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -132,7 +188,10 @@ bool PlatformOpenWindow(bool fullScreen) {
     SDL_GL_SetSwapInterval(1);
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(platform.window, &w, &h);
-    if (fullScreen || w != frameWidth || h != frameHeight) {
+    const bool offscreenFrame = fullScreen || w != frameWidth || h != frameHeight ||
+                                frameWidth < kGlowSourceSize || frameHeight < kGlowSourceSize;
+    // A frame beyond the context's limits is refused by the caller (PlatformFrameFitsContext).
+    if (offscreenFrame && FrameWithinLimits()) {
         platform.scaled = CreateScaledFrame();
         if (!platform.scaled)
             fprintf(stderr, "lockstep: no framebuffer objects; drawing unscaled\n");
@@ -141,17 +200,47 @@ bool PlatformOpenWindow(bool fullScreen) {
     return true;
 }
 
+bool PlatformDesktopSize(int* width, int* height) {
+    SDL_DisplayMode desktop;
+    if (!InitVideo() || SDL_GetDesktopDisplayMode(0, &desktop) != 0) return false;
+    *width = desktop.w;
+    *height = desktop.h;
+    return true;
+}
+
+bool PlatformFrameFitsContext() {
+    GLint viewport[2] = {0, 0}, renderbuffer = 0;
+    if (FrameWithinLimits() || !ReadFrameLimits(viewport, &renderbuffer)) return true;
+    fprintf(stderr, "lockstep: a %dx%d frame is larger than this OpenGL allows (viewport at most "
+                    "%dx%d, renderbuffer at most %d)\n",
+            frameWidth, frameHeight, viewport[0], viewport[1], renderbuffer);
+    return false;
+}
+
+void PlatformReadFrame(uint8_t* rgba) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (platform.scaled) {
+        // The offscreen frame stays bound between presents and keeps its contents.
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+    } else {
+        // A single-buffered surface (the offscreen driver's) still holds the frame after the
+        // swap; on a double-buffered one the presented frame is the front buffer.
+        GLint doubleBuffered = 0;
+        glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+        glReadBuffer(doubleBuffered ? GL_FRONT : GL_BACK);
+    }
+    glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
 void PlatformSwapBuffers() {
     if (!platform.window) return;
     if (platform.scaled) {
         int w = 0, h = 0;
         SDL_GL_GetDrawableSize(platform.window, &w, &h);
-        // Largest 4:3 rectangle that fits, centred: bars at the sides (or top and bottom).
-        int fitW = w, fitH = w * frameHeight / frameWidth;
-        if (fitH > h) {
-            fitH = h;
-            fitW = h * frameWidth / frameHeight;
-        }
+        // Largest 4:3 rectangle that fits, centred: bars at the sides (or top and bottom). A
+        // frame chosen to fit is copied 1:1.
+        int fitW = 0, fitH = 0;
+        FitFrame(w, h, &fitW, &fitH);
         int x = (w - fitW) / 2, y = (h - fitH) / 2;
         FramebufferCalls& fb = platform.fb;
         GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);

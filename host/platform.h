@@ -11,12 +11,20 @@ constexpr int kDefaultFrameHeight = 600;
 extern int frameWidth;
 extern int frameHeight;
 
-// Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. Any failure counts as No.
+// Yes/No box captioned "Fullscreen?"; Return picks Yes, Escape No. A box that cannot be shown
+// counts as No, with one line on stderr that says why.
 bool PlatformAskFullscreen();
 // Opens the window and makes a GL context current on this thread. Windowed: borderless
-// frame-sized at (0, 0). Full screen: borderless desktop-sized window; the frame is
-// rendered offscreen and scaled up with its aspect kept when presented.
+// frame-sized at (0, 0), shrunk to fit a smaller desktop. Full screen: borderless desktop-sized
+// window. Wherever the window is not the frame, the frame is rendered offscreen and scaled with
+// its aspect kept when presented.
 bool PlatformOpenWindow(bool fullScreen);
+// The desktop's size in pixels; false without a video system.
+bool PlatformDesktopSize(int* width, int* height);
+// Whether the current context can render the chosen frame; if not, says so on stderr.
+bool PlatformFrameFitsContext();
+// The presented frame, frameWidth x frameHeight RGBA, rows bottom-up.
+void PlatformReadFrame(uint8_t* rgba);
 void PlatformSwapBuffers();
 uint32_t PlatformTicks();
 void PlatformSleep(uint32_t ms);

@@ -1,4 +1,6 @@
 // A software text writer: glyph cells of a bitmap font copied into an 800x600 pixel buffer.
+// The buffer is in the overlay's 800x600 units whatever the frame size; no pass shows it, and one
+// that did would draw it as a texture over the whole frame, scaled with it.
 #pragma once
 #include <cstdint>
 #include "assets/raw_image.h"

@@ -2,7 +2,8 @@
 #pragma once
 #include <cstdint>
 
-// The 2D overlay mode's space: one unit per pixel of the 800x600 frame, origin top-left.
+// The 2D overlay mode's space: 800x600 units over the whole frame whatever its size in pixels
+// (one unit per pixel at the default size), origin top-left.
 constexpr float kOverlayWidth = 800.0f;
 constexpr float kOverlayHeight = 600.0f;
 

@@ -44,8 +44,13 @@ TEST(CaptureArgs, DefaultsRunTheWholeShowAtSixtyFramesAndWriteNothing) {
 TEST(CaptureArgs, EveryOptionIsTakenAndStillsAreSortedByTime) {
     Parsed p = Parse({"--root", "/r", "--fps", "25", "--to", "5000", "--still", "4000=b.png",
                       "--still", "1500=a=x.png", "--frames", "f", "--video", "v.mp4", "--spectrum",
-                      "s.csv", "--still", "0=c.png", "--frame-path", "literal"});
+                      "s.csv", "--still", "0=c.png", "--frame-path", "literal", "--size",
+                      "1440x1080"});
     ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.args.frameWidth, 1440);
+    EXPECT_EQ(p.args.frameHeight, 1080);
+    EXPECT_EQ(Parse({}).args.frameWidth, 800);
+    EXPECT_EQ(Parse({}).args.frameHeight, 600);
     EXPECT_EQ(p.args.root, "/r");
     EXPECT_EQ(p.args.fps, 25);
     EXPECT_EQ(p.args.toMs, 5000);
@@ -89,6 +94,9 @@ TEST(CaptureArgs, BadArgumentsAreRefusedWithAReasonNamingThem) {
         {{"--still", "10=a.png", "--still", "20=a.png"}, "a.png is named twice"},
         {{"--still", "10=x", "--spectrum", "x"}, "x is named twice"},
         {{"--frame-path", "quick"}, "--frame-path wants fast or literal, not 'quick'"},
+        {{"--size", "800x601"}, "not 4:3"},
+        {{"--size", "640x480", "--size", "800x600"}, "--size is given twice"},
+        {{"--size", "324x243", "--video", "v.mp4"}, "even sides"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.words);

@@ -87,16 +87,17 @@ cmp -s "$WORK/road-first-1.png" "$WORK/city-last.png" &&
 awk -F, 'NR > 1 && $3 != 0 { bad = 1 } END { exit bad }' "$WORK/silent.csv" ||
   fail "a level other than 0 without a soundtrack"
 
-# --- Video: H.264 + AAC of the frames' length, from a soundtrack made here.
+# --- Video: H.264 + AAC of the frames' length and the chosen size, from a soundtrack made here.
 if command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
   SOUND=$WORK/sound
   mkdir -p "$SOUND/data"
   ffmpeg -v error -f lavfi -i "sine=frequency=861:duration=5" -ac 2 -ar 44100 -b:a 192k \
     "$SOUND/data/moravinte.mp3" || fail "cannot make a test mp3"
-  capture --root "$SOUND" --fps 10 --to 3000 --video "$WORK/show.mp4" --spectrum "$WORK/tone.csv" ||
+  capture --root "$SOUND" --fps 10 --to 3000 --size 1440x1080 --video "$WORK/show.mp4" \
+    --spectrum "$WORK/tone.csv" ||
     fail "video run failed: $(tail -1 "$WORK/err")"
   probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "$WORK/show.mp4"; }
-  [ "$(probe v:0 stream=codec_name,pix_fmt,width,height)" = "h264,800,600,yuv420p" ] ||
+  [ "$(probe v:0 stream=codec_name,pix_fmt,width,height)" = "h264,1440,1080,yuv420p" ] ||
     fail "video stream is $(probe v:0 stream=codec_name,pix_fmt,width,height)"
   [ "$(probe v:0 stream=r_frame_rate)" = "10/1" ] || fail "video rate $(probe v:0 stream=r_frame_rate)"
   [ "$(probe v:0 stream=nb_frames)" = "31" ] || fail "video has $(probe v:0 stream=nb_frames) frames, not 31"

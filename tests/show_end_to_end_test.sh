@@ -8,6 +8,8 @@ BIN="$BUILD/bin/lockstep"
 SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/lockstep-show-XXXXXX")
 trap 'rm -rf "$SCRATCH"' EXIT
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+# No display to show the question on: the player must say so and play on.
+unset DISPLAY WAYLAND_DISPLAY
 
 # Sanitizer builds check for leaks at exit, after SDL_Quit has unloaded the GL driver: its own
 # allocations would then lose their module names and escape tests/lsan.supp. Preloading the
@@ -103,6 +105,8 @@ check() {
     echo "--- $run: stderr (last lines)"
     tail -n 20 "$err"
     [ "$(cat "$SCRATCH/$run.rc")" = 0 ] || fail "$run: exit code $(cat "$SCRATCH/$run.rc")"
+    grep -qE '^lockstep: cannot ask "Fullscreen\?" \(.+\); the show plays in a window$' "$err" ||
+        fail "$run: the unanswerable question went unsaid"
     line=$(grep -E '^lockstep: [0-9]+ frames in [0-9.]+ s \([0-9.]+ fps\)$' "$err" | tail -n 1) ||
         fail "$run: no frame count on stderr"
     frames=$(echo "$line" | awk '{print $2}')

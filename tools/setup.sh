@@ -1,35 +1,83 @@
-# Shared set-up for play.sh and test.sh: install what is missing, configure and build.
-# Sourced, not run; expects ROOT to be the repository.
+# Shared set-up for play.sh and test.sh: install what is missing, configure, build, generate data.
+# Sourced, not run; expects ROOT to be the repository. Each step says in one line what it does;
+# the tools' own output goes to $LOCKSTEP_LOG and is shown when the step fails.
 
+# What the show needs to build and to run. Packages are installed without their recommends, so
+# whatever the show relies on at run time is named here: xfonts-base holds the X core fonts that
+# SDL draws the "Fullscreen?" box with (X servers only recommend them).
 LOCKSTEP_PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
   libmpg123-dev libkissfft-dev libmp3lame-dev libstb-dev libgtest-dev
+  xfonts-base
 )
-LOCKSTEP_TEST_PACKAGES=(clang xvfb xauth xdotool x11-utils ffmpeg)
+# What the tests need besides: clang and its sanitizer runtimes for the fuzz targets (clang only
+# recommends them), the X server and the tools that drive and inspect it (xauth for xvfb-run,
+# pgrep from procps), ffmpeg and ffprobe for the video, ImageMagick and the font its labels use
+# for the contact sheet.
+LOCKSTEP_TEST_PACKAGES=(
+  clang libclang-rt-dev xvfb xauth xdotool x11-utils procps ffmpeg imagemagick fonts-dejavu-core
+)
 # The Windows folder (tools/windows/build.sh) and its smoke test under Wine.
 LOCKSTEP_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64 mingw-w64-tools dpkg-dev zip unzip wine64 fonts-wine
 )
 
+LOCKSTEP_LOG=${LOCKSTEP_LOG:-$ROOT/build/setup.log}
+
+# run_step WHAT COMMAND...: says WHAT, runs COMMAND with its output in the log; when it fails,
+# shows the end of that output and returns its status.
+run_step() {
+  local what=$1; shift
+  echo "setup: $what"
+  mkdir -p "$(dirname "$LOCKSTEP_LOG")"
+  local step_log
+  step_log=$(mktemp)
+  local rc=0
+  "$@" >"$step_log" 2>&1 || rc=$?
+  { echo "=== $(date -u '+%F %T') $what"; cat "$step_log"; } >>"$LOCKSTEP_LOG"
+  if [ "$rc" -ne 0 ]; then
+    tail -n 60 "$step_log"
+    echo "setup: $what failed (exit $rc); the whole output is in $LOCKSTEP_LOG"
+  fi
+  rm -f "$step_log"
+  return "$rc"
+}
+
+# install_packages PACKAGE...: installs those of them that are missing, through sudo when not root.
 install_packages() {
   local missing=()
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  echo "setup: installing ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # sudo may ask for a password: ask before the output goes to the log.
+  [ -n "$sudo" ] && { sudo -v || return 1; }
+  local count="${#missing[@]} packages"
+  [ ${#missing[@]} -eq 1 ] && count="1 package"
+  run_step "installing $count: ${missing[*]}" apt_install $sudo "${missing[@]}"
+}
+
+# apt_install [sudo] PACKAGE...
+apt_install() {
+  local sudo=""
+  [ "$1" = sudo ] && { sudo=sudo; shift; }
+  $sudo apt-get update -q &&
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 
 # build_tree DIR [cmake options...]
 build_tree() {
   local dir=$1; shift
-  cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$ROOT/$dir" -j "$(nproc)"
+  run_step "building $dir/" build_tree_quietly "$dir" "$@"
+}
+
+build_tree_quietly() {
+  local dir=$1; shift
+  cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+    cmake --build "$ROOT/$dir" -j "$(nproc)"
 }
 
 # Generates data/ when it is missing or older than the generator.
@@ -37,9 +85,15 @@ generate_data() {
   local gen="$ROOT/build/bin/lockstep-datagen"
   [ -x "$gen" ] || return 0
   if [ ! -f "$ROOT/data/.complete" ] || [ "$gen" -nt "$ROOT/data/.complete" ]; then
-    echo "setup: generating data/"
-    "$gen" "$ROOT/data" && touch "$ROOT/data/.complete"
+    run_step "generating data/" "$gen" "$ROOT/data" && touch "$ROOT/data/.complete"
   fi
+}
+
+# run_tests DIR: every test of that build; ctest's own lines are the result, so they stay on the
+# terminal.
+run_tests() {
+  echo "setup: testing $1/"
+  (cd "$ROOT/$1" && ctest --output-on-failure -j "$(nproc)")
 }
 
 # apt-get source needs source entries: unless there are some, a deb-src twin of each of the
@@ -48,13 +102,12 @@ enable_source_packages() {
   local dir=/etc/apt/sources.list.d sudo="" lines stanzas
   grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' \
     /etc/apt/sources.list "$dir"/*.list "$dir"/*.sources && return 0
-  echo "setup: enabling Debian source packages"
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   lines=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' /etc/apt/sources.list "$dir"/*.list 2>/dev/null)
   stanzas=$(awk 'FNR == 1 && NR > 1 {print ""} /^Types:/ {$0 = "Types: deb-src"} {print}' \
     "$dir"/*.sources 2>/dev/null)
   [ -z "$lines" ] || echo "$lines" | $sudo tee "$dir/lockstep-source.list" >/dev/null
   [ -z "$stanzas" ] || echo "$stanzas" | $sudo tee "$dir/lockstep-source.sources" >/dev/null
-  $sudo apt-get update -qq ||
+  run_step "enabling Debian source packages" $sudo apt-get update -q ||
     { $sudo rm -f "$dir/lockstep-source.list" "$dir/lockstep-source.sources"; return 1; }
 }

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/options.h"
+
 const char kCaptureUsage[] =
-    "usage: lockstep-capture [--root DIR] [--fps N] [--to MS]\n"
+    "usage: lockstep-capture [--root DIR] [--fps N] [--to MS] [--size WxH]\n"
     "                        [--still MS=FILE.png]... [--frames DIR] [--video FILE.mp4]\n"
     "                        [--spectrum FILE.csv] [--frame-path fast|literal]\n"
-    "--frame-path literal draws every post pass as its own blended quad: the reference the\n"
-    "default fast path is checked against.\n";
+    "  --size WxH  frame size, 4:3 from 320x240 (default 800x600; 1440x1080 for 1080p video)\n"
+    "  --frame-path literal  draws every post pass as its own blended quad: the reference the\n"
+    "              default fast path is checked against\n";
 
 namespace {
 
@@ -73,7 +76,7 @@ bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
 bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std::string* error) {
     *args = CaptureArgs{};
     bool seenRoot = false, seenFps = false, seenTo = false, seenFrames = false, seenVideo = false,
-         seenSpectrum = false, seenFramePath = false;
+         seenSpectrum = false, seenFramePath = false, seenSize = false;
     for (int i = 1; i < argc; ++i) {
         const char* opt = argv[i];
         if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
@@ -83,7 +86,8 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         const bool known = !strcmp(opt, "--root") || !strcmp(opt, "--fps") ||
                            !strcmp(opt, "--to") || !strcmp(opt, "--still") ||
                            !strcmp(opt, "--frames") || !strcmp(opt, "--video") ||
-                           !strcmp(opt, "--spectrum") || !strcmp(opt, "--frame-path");
+                           !strcmp(opt, "--spectrum") || !strcmp(opt, "--frame-path") ||
+                           !strcmp(opt, "--size");
         if (!known) {
             *error = opt[0] == '-' ? std::string("unknown option ") + opt
                                    : std::string("unexpected argument '") + opt + "'";
@@ -118,6 +122,9 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         } else if (!strcmp(opt, "--frames")) {
             if (!SetOnce(opt, &seenFrames, error)) return false;
             args->framesDir = value;
+        } else if (!strcmp(opt, "--size")) {
+            if (!SetOnce(opt, &seenSize, error)) return false;
+            if (!ParseFrameSize(value, &args->frameWidth, &args->frameHeight, error)) return false;
         } else if (!strcmp(opt, "--video")) {
             if (!SetOnce(opt, &seenVideo, error)) return false;
             args->videoPath = value;
@@ -139,6 +146,12 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
                      std::to_string(args->toMs);
             return false;
         }
+    }
+    // H.264 in 4:2:0 halves both sides of the colour planes.
+    if (!args->videoPath.empty() && (args->frameWidth % 2 || args->frameHeight % 2)) {
+        *error = "--video needs even sides for H.264; " + std::to_string(args->frameWidth) + "x" +
+                 std::to_string(args->frameHeight) + " has an odd one";
+        return false;
     }
     std::stable_sort(
         args->stills.begin(), args->stills.end(),

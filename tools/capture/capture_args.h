@@ -22,6 +22,8 @@ struct CaptureArgs {
     std::string videoPath;
     std::string spectrumPath;
     std::string framePath; // "fast", "literal", or empty: LOCKSTEP_FRAME_PATH, else fast
+    int frameWidth = 800; // --size WxH
+    int frameHeight = 600;
     bool help = false;
 };
 

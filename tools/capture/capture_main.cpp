@@ -78,8 +78,8 @@ void ShowProgress(size_t done, int32_t timeMs, Clock::time_point start) {
     const double elapsed = SecondsSince(start);
     const double fps = elapsed > 0 ? done / elapsed : 0.0;
     const double left = fps > 0 ? (run.frames.size() - done) / fps : 0.0;
-    fprintf(stderr, "lockstep-capture: frame %zu/%zu, %d ms, %.1f fps, %.0f s left\n", done,
-            run.frames.size(), timeMs, fps, left);
+    fprintf(stderr, "lockstep-capture: frame %zu/%zu (%dx%d), %d ms, %.1f fps, %.0f s left\n",
+            done, run.frames.size(), frameWidth, frameHeight, timeMs, fps, left);
 }
 
 // Everything a frame is asked to give; false after a failed write (already reported).
@@ -182,12 +182,6 @@ int OpenOutputStreams() {
 
 // Draws every planned frame; false after a failure (already reported).
 bool CaptureFrames() {
-    // The offscreen surface is single-buffered, so the frame is still there after StepFrame's
-    // swap; on a double-buffered one the presented frame is the front buffer.
-    GLint doubleBuffered = 0;
-    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
-    glReadBuffer(doubleBuffered ? GL_FRONT : GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     const Clock::time_point start = Clock::now();
     double lastReport = 0;
     for (size_t i = 0; i < run.frames.size(); ++i) {
@@ -195,7 +189,7 @@ bool CaptureFrames() {
         InstallSpectrumAt(run.soundtrack, frame.timeMs, run.spectrum);
         BeginFrame();
         StepFrame(frame.timeMs);
-        glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, run.pixels.data());
+        PlatformReadFrame(run.pixels.data());
         if (!WriteFrameOutputs(frame)) return false;
         const double now = SecondsSince(start);
         if (now - lastReport >= kProgressIntervalS) {
@@ -243,11 +237,14 @@ int main(int argc, char** argv) {
     if (int code = PrepareOutputs()) return code;
     if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &framePath);
 
+    frameWidth = run.args.frameWidth;
+    frameHeight = run.args.frameHeight;
     OpenDisplay(false);
     if (!glGetString(GL_VERSION)) {
         fprintf(stderr, "lockstep-capture: no OpenGL context\n");
         return kExitFailed;
     }
+    if (!PlatformFrameFitsContext()) return kExitBadArguments;
     ApplyDefaultRenderState();
     SetUpScenes();
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))

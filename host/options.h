@@ -1,0 +1,36 @@
+// The player's command line and the frame size rules, parsed without touching the platform, so
+// that a bad option ends the run before any window opens.
+#pragma once
+#include <string>
+
+// Frame sizes are 4:3, from 320x240 up. The fixed ceiling keeps absurd requests from reaching
+// the window system; the context's own limits are checked once it exists.
+constexpr int kMinFrameWidth = 320;
+constexpr int kMinFrameHeight = 240;
+constexpr int kMaxFrameWidth = 16384;
+constexpr int kMaxFrameHeight = 12288;
+
+enum ScreenChoice {
+    ScreenAsk,        // the "Fullscreen?" question decides
+    ScreenFullscreen, // --fullscreen
+    ScreenWindowed,   // --windowed
+};
+
+struct PlayerOptions {
+    ScreenChoice screen = ScreenAsk;
+    bool nativeSize = false; // --size native
+    int frameWidth = 0;      // --size WxH; 0: the default
+    int frameHeight = 0;
+    bool help = false;
+};
+
+// Fills *options from argv[1..argc-1]. On an unknown, repeated or conflicting option, or a size
+// against the rules, returns false with *error saying why.
+bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* options,
+                        std::string* error);
+extern const char kPlayerUsage[];
+
+// "WxH" in whole pixels, 4:3, within the fixed bounds; false with *error saying why.
+bool ParseFrameSize(const char* text, int* width, int* height, std::string* error);
+// The largest 4:3 frame that fits a desktop of that size (0x0 when even the smallest does not).
+void NativeFrameSize(int desktopWidth, int desktopHeight, int* width, int* height);

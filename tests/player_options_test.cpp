@@ -1,0 +1,83 @@
+// The player's command line: what each option chooses and what is refused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/options.h"
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    PlayerOptions options;
+    std::string error;
+};
+
+Parsed Parse(std::vector<const char*> words) {
+    words.insert(words.begin(), "lockstep");
+    Parsed p;
+    p.ok = ParsePlayerOptions(static_cast<int>(words.size()), words.data(), &p.options, &p.error);
+    return p;
+}
+
+} // namespace
+
+TEST(PlayerOptions, EachOptionChoosesItsScreenAndNoneAsks) {
+    EXPECT_EQ(Parse({}).options.screen, ScreenAsk);
+    EXPECT_EQ(Parse({"--fullscreen"}).options.screen, ScreenFullscreen);
+    EXPECT_EQ(Parse({"--windowed"}).options.screen, ScreenWindowed);
+    Parsed help = Parse({"--windowed", "--help"});
+    EXPECT_TRUE(help.ok && help.options.help);
+    EXPECT_FALSE(Parse({}).options.help);
+}
+
+TEST(PlayerOptions, UnknownRepeatedAndConflictingOptionsAreRefusedWithTheReason) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--fast"}, "unknown option --fast"},
+        {{"fullscreen"}, "unexpected argument 'fullscreen'"},
+        {{"--windowed", "--windowed"}, "--windowed is given twice"},
+        {{"--help", "--help"}, "--help is given twice"},
+        {{"--fullscreen", "--windowed"}, "--fullscreen and --windowed exclude each other"},
+        {{"--help", "--bogus"}, "unknown option --bogus"},
+        {{"--size", "native", "--size", "800x600"}, "--size is given twice"},
+        {{"--size", "1440X1080"}, "--size wants WxH, such as 1440x1080, or native; not '1440X1080'"},
+        {{"--size", "1440x1080x2"}, "--size wants WxH, such as 1440x1080, or native; not '1440x1080x2'"},
+        {{"--size", "-800x-600"}, "--size wants WxH, such as 1440x1080, or native; not '-800x-600'"},
+        {{"--size", "999999x750000"}, "--size wants WxH, such as 1440x1080, or native; not '999999x750000'"},
+    };
+    for (const auto& [words, reason] : cases) {
+        Parsed p = Parse(words);
+        EXPECT_FALSE(p.ok) << reason;
+        EXPECT_EQ(p.error, reason);
+    }
+}
+
+TEST(PlayerOptions, SizeIsNativeOrAFourByThreeFrameWithinTheBounds) {
+    Parsed native = Parse({"--size", "native", "--fullscreen"});
+    EXPECT_TRUE(native.ok && native.options.nativeSize);
+    Parsed hd = Parse({"--size", "1440x1080"});
+    EXPECT_TRUE(hd.ok && !hd.options.nativeSize);
+    EXPECT_EQ(hd.options.frameWidth, 1440);
+    EXPECT_EQ(hd.options.frameHeight, 1080);
+    EXPECT_EQ(Parse({}).options.frameWidth, 0) << "no --size: the default";
+    EXPECT_TRUE(Parse({"--size", "320x240"}).ok);
+    EXPECT_TRUE(Parse({"--size", "16384x12288"}).ok);
+    EXPECT_FALSE(Parse({"--size", "316x237"}).ok);
+    EXPECT_FALSE(Parse({"--size", "16388x12291"}).ok);
+    EXPECT_FALSE(Parse({"--size", "801x600"}).ok);
+}
+
+TEST(PlayerOptions, NativeSizeIsTheLargestFourByThreeFrameOfTheDesktop) {
+    const int desktops[][4] = {
+        {1920, 1080, 1440, 1080}, {1280, 1024, 1280, 960}, {3840, 2160, 2880, 2160},
+        {1366, 768, 1024, 768},   {2560, 1600, 2132, 1599}, {800, 600, 800, 600},
+        {32768, 24576, 16384, 12288}, {300, 1000, 0, 0},
+    };
+    for (const auto& d : desktops) {
+        int w = -1, h = -1;
+        NativeFrameSize(d[0], d[1], &w, &h);
+        EXPECT_EQ(w, d[2]) << d[0] << "x" << d[1];
+        EXPECT_EQ(h, d[3]) << d[0] << "x" << d[1];
+    }
+}
