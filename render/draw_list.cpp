@@ -80,6 +80,16 @@ const MeshVertex* CurrentFrameVertices(const Mesh* mesh) {
     return mesh->vertices + first;
 }
 
+// The mesh's place in the world as the model-view matrix: translate, then rotate about X, Y, Z.
+void LoadMeshPlacement(const Mesh* mesh) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(mesh->position.x, mesh->position.y, mesh->position.z);
+    glRotatef(ToDegrees(mesh->pitch), 1, 0, 0);
+    glRotatef(ToDegrees(mesh->yaw), 0, 1, 0);
+    glRotatef(ToDegrees(mesh->roll), 0, 0, 1);
+}
+
 } // namespace
 
 void ResetDrawList() {
@@ -116,6 +126,7 @@ void RenderDrawList() {
     }
 }
 
+
 void DrawMesh(Mesh* mesh) {
     if (!mesh) return;
     const int32_t slot = envOverride ? envTextureSlot : mesh->textureSlot;
@@ -124,12 +135,7 @@ void DrawMesh(Mesh* mesh) {
     if (slot == -1) return;
     glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
 
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(mesh->position.x, mesh->position.y, mesh->position.z);
-    glRotatef(ToDegrees(mesh->pitch), 1, 0, 0);
-    glRotatef(ToDegrees(mesh->yaw), 0, 1, 0);
-    glRotatef(ToDegrees(mesh->roll), 0, 0, 1);
+    LoadMeshPlacement(mesh);
 
     const MeshVertex* frame = CurrentFrameVertices(mesh);
     const int32_t triangleCount = mesh->triangles ? mesh->triangleCount : 0;
@@ -172,12 +178,7 @@ void DrawMeshFromArrays(Mesh* mesh) {
     if (slot == -1) return;
     glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
 
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(mesh->position.x, mesh->position.y, mesh->position.z);
-    glRotatef(ToDegrees(mesh->pitch), 1, 0, 0);
-    glRotatef(ToDegrees(mesh->yaw), 0, 1, 0);
-    glRotatef(ToDegrees(mesh->roll), 0, 0, 1);
+    LoadMeshPlacement(mesh);
 
     if (frame && triangleCount > 0) {
         glEnableClientState(GL_VERTEX_ARRAY);
