@@ -20,7 +20,7 @@ LOCKSTEP_TEST_PACKAGES=(
 )
 # The Windows folder (tools/windows/build.sh) and its smoke test under Wine.
 LOCKSTEP_WINDOWS_PACKAGES=(
-  g++-mingw-w64-x86-64 mingw-w64-tools dpkg-dev zip unzip wine64 fonts-wine
+  g++-mingw-w64-x86-64 mingw-w64-tools make dpkg-dev zip unzip wine64 fonts-wine
 )
 
 LOCKSTEP_LOG=${LOCKSTEP_LOG:-$ROOT/build/setup.log}
