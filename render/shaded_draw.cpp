@@ -19,7 +19,7 @@ constexpr int kMaxMeshBuffers = 32;
 constexpr int kUploadTriangles = 2048;
 
 struct DrawUniforms {
-    GLint mvp, modelView, sphereMap, colour, opaque, edgeSize;
+    GLint mvp, modelView, sphereMap, colour, edgeSize;
 };
 
 // The stored frames of a mesh in a static buffer and its valid triangles as 16-bit indices; the
@@ -38,7 +38,7 @@ struct MeshBuffers {
 
 struct ShadedDrawing {
     bool prepared;
-    DrawUniforms draw;
+    DrawUniforms draw[2]; // ProgramDraw, ProgramDrawLevel
     GLuint quadBuffer, passBuffer, white;
     MeshBuffers meshes[kMaxMeshBuffers];
     int nextEviction;
@@ -176,17 +176,18 @@ GLsizei StreamCorners(const MeshBuffers& b, const MeshVertex* frame) {
 
 void UseDrawProgram(const Mat4& mvp, const Mat4* modelView, const QuadTexture& texture) {
     const RenderState& state = CurrentRenderState();
-    glUseProgram(ShaderProgramName(ProgramDraw));
-    glUniformMatrix4fv(shaded.draw.mvp, 1, GL_FALSE, mvp.m);
+    const bool level = texture.edgeSize > 0.0f;
+    const DrawUniforms& u = shaded.draw[level ? 1 : 0];
+    glUseProgram(ShaderProgramName(level ? ProgramDrawLevel : ProgramDraw));
+    glUniformMatrix4fv(u.mvp, 1, GL_FALSE, mvp.m);
     const bool sphereMap = state.sphereMap && modelView;
-    if (sphereMap) glUniformMatrix4fv(shaded.draw.modelView, 1, GL_FALSE, modelView->m);
-    glUniform1f(shaded.draw.sphereMap, sphereMap ? 1.0f : 0.0f);
+    if (sphereMap) glUniformMatrix4fv(u.modelView, 1, GL_FALSE, modelView->m);
+    glUniform1f(u.sphereMap, sphereMap ? 1.0f : 0.0f);
     // The fixed-function pipeline clamps the current colour before it modulates.
     float colour[4];
     for (int c = 0; c < 4; ++c) colour[c] = std::min(1.0f, std::max(0.0f, state.colour[c]));
-    glUniform4fv(shaded.draw.colour, 1, colour);
-    glUniform1f(shaded.draw.opaque, texture.opaque ? 1.0f : 0.0f);
-    glUniform1f(shaded.draw.edgeSize, texture.edgeSize);
+    glUniform4fv(u.colour, 1, colour);
+    if (level) glUniform1f(u.edgeSize, texture.edgeSize);
     BindTextureUnit(0, texture.name);
 }
 
@@ -195,7 +196,7 @@ void DrawMeshFrame(const Mesh* mesh, const MeshVertex* frame, const Mat4& modelV
     if (b->validTriangles == 0) return;
     const RenderState& state = CurrentRenderState();
     const Mat4 mvp = MatrixProduct(state.projection, modelView);
-    UseDrawProgram(mvp, &modelView, QuadTexture{state.texture, false, 0.0f});
+    UseDrawProgram(mvp, &modelView, QuadTexture{state.texture, 0.0f});
     UseAttributes(true, true);
     const int32_t frameIndex = mesh->currentFrame;
     if (!b->indexed) {
@@ -234,15 +235,17 @@ GLuint CreateWhiteTexture() {
 bool PrepareShadedDrawing(bool es, const char** reason) {
     if (shaded.prepared) return true;
     if (!BuildShaderPrograms(es, reason)) return false;
-    const GLuint program = ShaderProgramName(ProgramDraw);
-    shaded.draw.mvp = glGetUniformLocation(program, "mvp");
-    shaded.draw.modelView = glGetUniformLocation(program, "modelView");
-    shaded.draw.sphereMap = glGetUniformLocation(program, "sphereMap");
-    shaded.draw.colour = glGetUniformLocation(program, "colour");
-    shaded.draw.opaque = glGetUniformLocation(program, "opaque");
-    shaded.draw.edgeSize = glGetUniformLocation(program, "edgeSize");
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "image"), 0);
+    for (int level = 0; level < 2; ++level) {
+        const GLuint program = ShaderProgramName(level ? ProgramDrawLevel : ProgramDraw);
+        DrawUniforms& u = shaded.draw[level];
+        u.mvp = glGetUniformLocation(program, "mvp");
+        u.modelView = glGetUniformLocation(program, "modelView");
+        u.sphereMap = glGetUniformLocation(program, "sphereMap");
+        u.colour = glGetUniformLocation(program, "colour");
+        u.edgeSize = glGetUniformLocation(program, "edgeSize");
+        glUseProgram(program);
+        glUniform1i(glGetUniformLocation(program, "image"), 0);
+    }
 
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

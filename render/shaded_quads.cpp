@@ -33,7 +33,7 @@ Mat4 Ortho(double right, double bottom, double zNear, double zFar) {
 
 QuadTexture TextureOf(uint32_t name) {
     const int levelSize = ShadedGlowLevelSize(name);
-    return QuadTexture{name, levelSize > 0, static_cast<float>(levelSize)};
+    return QuadTexture{name, static_cast<float>(levelSize)};
 }
 
 } // namespace
