@@ -66,26 +66,33 @@ void ReleaseBuffers(MeshBuffers* b) {
     *b = MeshBuffers{};
 }
 
-// The valid triangles' indices, piece by piece into the bound element buffer.
-void UploadIndices(const MeshBuffers& b) {
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(b.validTriangles) * 3 * sizeof(uint16_t),
-                 nullptr, GL_STATIC_DRAW);
+// Goes through the mesh's valid triangles, writing each corner into the scratch space with put,
+// and sends the scratch on to the bound buffer of target whenever it is full.
+template <typename T, typename Put>
+void UploadCorners(const MeshBuffers& b, GLenum target, T* scratch, Put put) {
     GLintptr offset = 0;
     int filled = 0;
     auto flush = [&]() {
-        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(uint16_t);
-        glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset, bytes, shaded.indexScratch);
+        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(T);
+        glBufferSubData(target, offset, bytes, scratch);
         offset += bytes;
         filled = 0;
     };
     for (int32_t t = 0; t < b.triangleCount; ++t) {
         const MeshTriangle& triangle = b.triangles[t];
         if (!TriangleInFrame(triangle, b.vertexCount)) continue;
-        for (int c = 0; c < 3; ++c)
-            shaded.indexScratch[filled * 3 + c] = static_cast<uint16_t>(triangle.indices[c]);
+        for (int c = 0; c < 3; ++c) put(&scratch[filled * 3 + c], triangle.indices[c]);
         if (++filled == kUploadTriangles) flush();
     }
     if (filled > 0) flush();
+}
+
+// The valid triangles' indices, into the bound element buffer.
+void UploadIndices(const MeshBuffers& b) {
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(b.validTriangles) * 3 * sizeof(uint16_t),
+                 nullptr, GL_STATIC_DRAW);
+    UploadCorners(b, GL_ELEMENT_ARRAY_BUFFER, shaded.indexScratch,
+                  [](uint16_t* out, uint32_t index) { *out = static_cast<uint16_t>(index); });
 }
 
 MeshBuffers* BuffersFor(const Mesh* mesh) {
@@ -155,22 +162,8 @@ GLsizei StreamCorners(const MeshBuffers& b, const MeshVertex* frame) {
     const GLsizei corners = b.validTriangles * 3;
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners) * sizeof(MeshVertex), nullptr,
                  GL_STREAM_DRAW);
-    GLintptr offset = 0;
-    int filled = 0;
-    auto flush = [&]() {
-        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(MeshVertex);
-        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, shaded.cornerScratch);
-        offset += bytes;
-        filled = 0;
-    };
-    for (int32_t t = 0; t < b.triangleCount; ++t) {
-        const MeshTriangle& triangle = b.triangles[t];
-        if (!TriangleInFrame(triangle, b.vertexCount)) continue;
-        for (int c = 0; c < 3; ++c)
-            shaded.cornerScratch[filled * 3 + c] = frame[triangle.indices[c]];
-        if (++filled == kUploadTriangles) flush();
-    }
-    if (filled > 0) flush();
+    UploadCorners(b, GL_ARRAY_BUFFER, shaded.cornerScratch,
+                  [frame](MeshVertex* out, uint32_t index) { *out = frame[index]; });
     return corners;
 }
 

@@ -7,11 +7,14 @@ namespace {
 
 constexpr GLsizei kLogSize = 1024;
 
-// GLSL ES 1.00 wants a precision for fragment floats; GLSL 1.20 knows no precision statement.
+// GLSL ES 1.00 wants a precision for fragment floats, and reads textures at low precision
+// unless told otherwise: the byte arithmetic needs full floats. GLSL 1.20 knows no precision
+// statement.
 const char kESVertexPrefix[] = "#version 100\n";
 const char kESFragmentPrefix[] = R"(#version 100
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
+precision highp sampler2D;
 #else
 precision mediump float;
 #endif
