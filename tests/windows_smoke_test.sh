@@ -77,9 +77,11 @@ INNER
 
 cd "$work/lockstep-win64"
 status=0
-timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$wine" Escape \
+# Xvfb resets itself whenever its last client leaves, and refuses a client that connects
+# meanwhile (Wine's processes and each xwininfo come and go): -noreset keeps it as it is.
+timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/session.sh" "$wine" Escape \
   800x600 "$shots/windows_smoke_windowed.png" || status=1
 /usr/lib/wine/wineserver -k 2>/dev/null
-timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$wine" Return \
+timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/session.sh" "$wine" Return \
   1280x1024 "$shots/windows_smoke_fullscreen.png" || status=1
 exit $status
