@@ -50,7 +50,7 @@ run_step() {
 # failure the script allows says nothing; a function that fails by its own `return` has said why.
 say_failed_commands() {
   set -E
-  trap 'say_failed_command $? "${BASH_SOURCE[0]}" "$LINENO" "$BASH_COMMAND"' ERR
+  trap 'say_failed_command $? "${BASH_SOURCE[0]:-$0}" "$LINENO" "$BASH_COMMAND"' ERR
 }
 
 say_failed_command() {
@@ -111,10 +111,10 @@ run_tests() {
   (cd "$ROOT/$1" && ctest --output-on-failure -j "$(nproc)")
 }
 
-# apt-get source needs source entries: unless there are some, a deb-src twin of each of the
-# machine's own deb entries goes into a file of ours. Any of apt's files may be missing: Debian
-# 12's official images have only the deb822 file sources.list.d/debian.sources, a debootstrap root
-# only sources.list.
+# apt-get source needs source entries and their package lists: unless there are entries, a
+# deb-src twin of each of the machine's own deb entries goes into a file of ours; unless there are
+# lists, apt reads them. Any of apt's files may be missing: Debian 12's official images have only
+# the deb822 file sources.list.d/debian.sources, a debootstrap root only sources.list.
 enable_source_packages() {
   local dir=/etc/apt/sources.list.d sudo="" file lists=() deb822=() lines="" stanzas=""
   for file in /etc/apt/sources.list "$dir"/*.list; do
@@ -127,8 +127,12 @@ enable_source_packages() {
     echo "setup: apt has no sources in /etc/apt to take source packages from" >&2
     return 1
   fi
-  grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' "${lists[@]}" "${deb822[@]}" && return 0
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' "${lists[@]}" "${deb822[@]}"; then
+    compgen -G '/var/lib/apt/lists/*_Sources*' >/dev/null ||
+      run_step "reading Debian's source package lists" $sudo apt-get update -q
+    return
+  fi
   if [ ${#lists[@]} -gt 0 ]; then
     lines=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' "${lists[@]}")
   fi
