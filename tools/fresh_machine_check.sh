@@ -73,7 +73,9 @@ MOUNTED=()
 clean_up() {
   local proc left i
   for proc in /proc/[0-9]*; do
-    [ "$(readlink "$proc/root" 2>/dev/null)" = "$CHROOT" ] && kill -KILL "${proc#/proc/}" 2>/dev/null
+    if [ "$(readlink "$proc/root" 2>/dev/null)" = "$CHROOT" ]; then
+      kill -KILL "${proc#/proc/}" 2>/dev/null || true
+    fi
   done
   sleep 1
   for ((i = ${#MOUNTED[@]} - 1; i >= 0; i--)); do
