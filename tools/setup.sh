@@ -1,6 +1,7 @@
-# Shared set-up for play.sh and test.sh: install what is missing, configure, build, generate data.
-# Sourced, not run; expects ROOT to be the repository. Each step says in one line what it does;
-# the tools' own output goes to $LOCKSTEP_LOG and is shown when the step fails.
+# Shared set-up for play.sh and test.sh (and the other scripts that install, build or must not
+# stop without a word): install what is missing, configure, build, generate data. Sourced, not
+# run; expects ROOT to be the repository. Each step says in one line what it does; the tools' own
+# output goes to $LOCKSTEP_LOG and is shown when the step fails.
 
 # What the show needs to build and to run. Packages are installed without their recommends, so
 # whatever the show relies on at run time is named here: xfonts-base holds the X core fonts that
