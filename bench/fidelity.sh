@@ -7,6 +7,8 @@
 # Usage: bench/fidelity.sh [BUILD_DIR] [OUT_DIR]   (shows data/; run lockstep-datagen first)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/tools/setup.sh"
+say_failed_commands
 BUILD=${1:-$ROOT/build}
 OUT=${2:-$BUILD/fidelity}
 TIMES=(3000 7000 11000 13600 18000 23800 30000 34200 35800 40000 50000 56300 60300 68300 82900
@@ -27,7 +29,8 @@ done
 printf '%8s %9s %4s %4s %9s\n' "ms" "PSNR dB" "p99" "max" "within 2"
 failed=0 worst="" worst_psnr=1000
 for ms in "${TIMES[@]}"; do
-  read -r psnr p99 max within < <("$BUILD/bin/still_diff" "$OUT/literal-$ms.png" "$OUT/fast-$ms.png")
+  figures=$("$BUILD/bin/still_diff" "$OUT/literal-$ms.png" "$OUT/fast-$ms.png")
+  read -r psnr p99 max within <<<"$figures"
   printf '%8s %9s %4s %4s %9s\n' "$ms" "$psnr" "$p99" "$max" "$within"
   if [ "$psnr" != inf ]; then
     awk -v p="$psnr" -v w="$within" -v mp=$MIN_PSNR -v mw=$MIN_WITHIN \
