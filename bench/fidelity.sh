@@ -10,6 +10,8 @@
 # Usage: bench/fidelity.sh [BUILD_DIR] [OUT_DIR]   (shows data/; run lockstep-datagen first)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/tools/setup.sh"
+say_failed_commands
 BUILD=${1:-$ROOT/build}
 OUT=${2:-$BUILD/fidelity}
 TIMES=(3000 7000 11000 13600 18000 23800 30000 34200 35800 40000 50000 56300 60300 68300 82900
@@ -41,14 +43,15 @@ done
 failed=0 worst="" worst_psnr=1000
 # table NAME TITLE MS...: the default path's stills NAME-MS against the literal ones.
 table() {
-  local name=$1 title=$2 reference=literal ms psnr p99 max within
+  local name=$1 title=$2 reference=literal ms figures psnr p99 max within
   shift 2
   case $name in *-hd) reference=literal-hd ;; esac
   echo
-  echo "$title ($(sed -n 's/^lockstep-capture: \(.*Mesa.*\)$/\1/p' "$OUT/$name.log" | head -1))"
+  echo "$title ($(sed -n '/^lockstep-capture: \(OpenGL ES \)\{0,1\}[0-9]/ {s/^lockstep-capture: //p; q}' "$OUT/$name.log"))"
   printf '%8s %9s %4s %4s %9s\n' "ms" "PSNR dB" "p99" "max" "within 2"
   for ms in "$@"; do
-    read -r psnr p99 max within < <("$BUILD/bin/still_diff" "$OUT/$reference-$ms.png" "$OUT/$name-$ms.png")
+    figures=$("$BUILD/bin/still_diff" "$OUT/$reference-$ms.png" "$OUT/$name-$ms.png")
+    read -r psnr p99 max within <<<"$figures"
     printf '%8s %9s %4s %4s %9s\n' "$ms" "$psnr" "$p99" "$max" "$within"
     [ "$psnr" = inf ] && continue
     if awk -v p="$psnr" -v w="$within" -v mp=$MIN_PSNR -v mw=$MIN_WITHIN \

@@ -11,6 +11,8 @@
 # BENCH_WHOLE_SHOW=0 leaves out the whole show's video (about two minutes).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+source "$ROOT/tools/setup.sh"
+say_failed_commands
 BUILD=$ROOT/build-release
 JSON=${1:-$BUILD/bench.json}
 CAPTURE_TO_MS=${BENCH_CAPTURE_TO_MS:-10000}
@@ -34,6 +36,7 @@ load_before=$(cut -d' ' -f1 /proc/loadavg)
 echo "bench: the whole show, both frame paths by turns (about two minutes)"
 "$BUILD/bin/show_bench" --root "$ROOT" --json "$WORK/show.json" >"$WORK/show.txt" 2>"$WORK/show.err" ||
   { cat "$WORK/show.err"; exit 1; }
+[ -s "$WORK/show.json" ] || { cat "$WORK/show.err"; echo "bench: show_bench wrote no figures"; exit 1; }
 
 # Throughput of the capture tool over the first CAPTURE_TO_MS of the show at 60 fps, from its
 # closing line "N frames in S s (F fps)".
@@ -80,7 +83,7 @@ if [ "$WHOLE_SHOW" != 0 ] && command -v ffmpeg >/dev/null; then
 fi
 
 load_after=$(cut -d' ' -f1 /proc/loadavg)
-cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+cpu=$(sed -n '/^model name/ {s/^model name[[:space:]]*: //p; q}' /proc/cpuinfo)
 echo
 cat "$WORK/show.txt"
 for path in fast literal; do

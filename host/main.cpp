@@ -1,8 +1,9 @@
-// The demo's entry: read the options, ask, open the display, load, start the music, run the
-// show, shut down.
+// The demo's entry: read the options, find the data set, ask, open the display, load, start the
+// music, run the show, shut down.
 #include <cstdio>
 #include <string>
 
+#include "host/data_folder.h"
 #include "host/display.h"
 #include "host/frame_loop.h"
 #include "host/options.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
         fputs(kPlayerUsage, stdout);
         return 0;
     }
+    EnterDataFolder();
 
     const bool fullScreen = options.screen == ScreenAsk ? PlatformAskFullscreen()
                                                         : options.screen == ScreenFullscreen;

@@ -74,16 +74,20 @@ TEST(Display, DefaultRenderStateReadsBackAndIsIdempotent) {
 
 TEST(Display, DepthClearLeavesTheColourBuffer) {
     OpenTestDisplay();
+    // Colour and a depth other than the clear depth first, so that the clear has work to do.
     glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glClearDepth(0.25);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ApplyDefaultRenderState();
+    GLfloat depth = 0;
+    glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    ASSERT_NEAR(depth, 0.25f, 1e-3f);
+
     ClearDepthBuffer();
     Rgba p = ReadScreenPixel(400, 300);
     EXPECT_NEAR(p.r, 64, 1);
     EXPECT_NEAR(p.g, 128, 1);
     EXPECT_NEAR(p.b, 191, 1);
-    // The depth buffer itself is back at the clear depth 1.0.
-    GLfloat depth = 0;
     glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_FLOAT_EQ(depth, 1.0f);
-    ApplyDefaultRenderState();
 }

@@ -1,6 +1,7 @@
-# Shared set-up for play.sh and test.sh: install what is missing, configure, build, generate data.
-# Sourced, not run; expects ROOT to be the repository. Each step says in one line what it does;
-# the tools' own output goes to $LOCKSTEP_LOG and is shown when the step fails.
+# Shared set-up for play.sh and test.sh (and the other scripts that install, build or must not
+# stop without a word): install what is missing, configure, build, generate data. Sourced, not
+# run; expects ROOT to be the repository. Each step says in one line what it does; the tools' own
+# output goes to $LOCKSTEP_LOG and is shown when the step fails.
 
 # What the show needs to build and to run. Packages are installed without their recommends, so
 # whatever the show relies on at run time is named here: xfonts-base holds the X core fonts that
@@ -44,11 +45,26 @@ run_step() {
   return "$rc"
 }
 
+# say_failed_commands: from here on, a command that stops the script under set -e names itself,
+# its file and line and its status on stderr (set -e alone ends a script without a word).
+# Commands inside $(...) or (...) leave that to the command around them, so a substitution whose
+# failure the script allows says nothing; a function that fails by its own `return` has said why.
+say_failed_commands() {
+  set -E
+  trap 'say_failed_command $? "${BASH_SOURCE[0]:-$0}" "$LINENO" "$BASH_COMMAND"' ERR
+}
+
+say_failed_command() {
+  [ "$BASH_SUBSHELL" -eq 0 ] || return 0
+  case $4 in return | return\ *) return 0 ;; esac
+  echo "${2##*/}: line $3: '$4' failed (exit $1)" >&2
+}
+
 # install_packages PACKAGE...: installs those of them that are missing, through sudo when not root.
 install_packages() {
   local missing=()
   for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=""
@@ -96,16 +112,35 @@ run_tests() {
   (cd "$ROOT/$1" && ctest --output-on-failure -j "$(nproc)")
 }
 
-# apt-get source needs source entries: unless there are some, a deb-src twin of each of the
-# machine's own deb entries goes into a file of ours.
+# apt-get source needs source entries and their package lists: unless there are entries, a
+# deb-src twin of each of the machine's own deb entries goes into a file of ours; unless there are
+# lists, apt reads them. Any of apt's files may be missing: Debian 12's official images have only
+# the deb822 file sources.list.d/debian.sources, a debootstrap root only sources.list.
 enable_source_packages() {
-  local dir=/etc/apt/sources.list.d sudo="" lines stanzas
-  grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' \
-    /etc/apt/sources.list "$dir"/*.list "$dir"/*.sources && return 0
+  local dir=/etc/apt/sources.list.d sudo="" file lists=() deb822=() lines="" stanzas=""
+  for file in /etc/apt/sources.list "$dir"/*.list; do
+    if [ -f "$file" ]; then lists+=("$file"); fi
+  done
+  for file in "$dir"/*.sources; do
+    if [ -f "$file" ]; then deb822+=("$file"); fi
+  done
+  if [ ${#lists[@]} -eq 0 ] && [ ${#deb822[@]} -eq 0 ]; then
+    echo "setup: apt has no sources in /etc/apt to take source packages from" >&2
+    return 1
+  fi
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  lines=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' /etc/apt/sources.list "$dir"/*.list 2>/dev/null)
-  stanzas=$(awk 'FNR == 1 && NR > 1 {print ""} /^Types:/ {$0 = "Types: deb-src"} {print}' \
-    "$dir"/*.sources 2>/dev/null)
+  if grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' "${lists[@]}" "${deb822[@]}"; then
+    compgen -G '/var/lib/apt/lists/*_Sources*' >/dev/null ||
+      run_step "reading Debian's source package lists" $sudo apt-get update -q
+    return
+  fi
+  if [ ${#lists[@]} -gt 0 ]; then
+    lines=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' "${lists[@]}")
+  fi
+  if [ ${#deb822[@]} -gt 0 ]; then
+    stanzas=$(awk 'FNR == 1 && NR > 1 {print ""} /^Types:/ {$0 = "Types: deb-src"} {print}' \
+      "${deb822[@]}")
+  fi
   [ -z "$lines" ] || echo "$lines" | $sudo tee "$dir/lockstep-source.list" >/dev/null
   [ -z "$stanzas" ] || echo "$stanzas" | $sudo tee "$dir/lockstep-source.sources" >/dev/null
   run_step "enabling Debian source packages" $sudo apt-get update -q ||

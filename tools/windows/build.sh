@@ -6,6 +6,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tools/setup.sh"
+say_failed_commands
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_WINDOWS_PACKAGES[@]}"
 enable_source_packages
 
@@ -19,10 +20,11 @@ ZIP=$ROOT/dist/$NAME.zip
 JOBS=$(nproc)
 
 # The .dsc file name of Debian's current source of PACKAGE (it carries the version). apt lists
-# only files that are not in the current folder yet, so it asks from an empty one.
+# only files that are not in the current folder yet, so it asks from an empty one. awk reads to
+# the end: apt-get must not lose its output pipe while it writes.
 source_dsc() {
   mkdir -p "$DEPS/query"
-  (cd "$DEPS/query" && apt-get source --print-uris "$1") | awk '$2 ~ /\.dsc$/ {print $2; exit}'
+  (cd "$DEPS/query" && apt-get source --print-uris "$1") | awk '$2 ~ /\.dsc$/ && !n++ {print $2}'
 }
 
 # fetch_source PACKAGE DSC DIR: Debian's source of PACKAGE with Debian's patches, unpacked in DIR.
@@ -36,11 +38,19 @@ fetch_source() {
   for file in "$dsc" $(awk '/^Files:/ {on = 1; next} on && /^ / {print $3; next} {on = 0}' \
       "$DEPS/sources/$dsc" 2>/dev/null); do
     case $file in *.asc) continue ;; esac
-    [ -f "$DEPS/sources/$file" ] || { echo "build.sh: cannot fetch $file (see $DEPS/fetch.log)"; return 1; }
+    if [ ! -f "$DEPS/sources/$file" ]; then
+      tail -n 20 "$DEPS/fetch.log"
+      echo "build.sh: cannot fetch $file; apt's whole output is in $DEPS/fetch.log"
+      return 1
+    fi
   done
   rm -rf "$dir"
   dpkg-source -x --no-check "$DEPS/sources/$dsc" "$dir" >/dev/null
 }
+
+# The recipes: build_NAME SOURCE_DIR PREFIX. Each runs as the condition of an if, where set -e
+# does not stop it, so its steps are chained with && and its status is that of the first that
+# fails.
 
 # Only what the demo uses: video with OpenGL, events, audio, threads, timers.
 build_SDL2() {
@@ -48,10 +58,10 @@ build_SDL2() {
     -DCMAKE_INSTALL_PREFIX="$2" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
     -DSDL2_DISABLE_SDL2MAIN=ON -DSDL_CCACHE=OFF -DSDL_RENDER=OFF -DSDL_JOYSTICK=OFF \
     -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF -DSDL_LOCALE=OFF \
-    -DSDL_MISC=OFF -DSDL_VULKAN=OFF -DSDL_OPENGLES=OFF -DSDL_OFFSCREEN=OFF
-  cmake --build "$1/out" -j "$JOBS"
-  cmake --install "$1/out"
-  cp "$1/LICENSE.txt" "$2/licence.txt"
+    -DSDL_MISC=OFF -DSDL_VULKAN=OFF -DSDL_OPENGLES=OFF -DSDL_OFFSCREEN=OFF &&
+    cmake --build "$1/out" -j "$JOBS" &&
+    cmake --install "$1/out" &&
+    cp "$1/LICENSE.txt" "$2/licence.txt"
 }
 
 # The library alone: not the player, nor the output and synthesis libraries beside it.
@@ -62,8 +72,8 @@ build_mpg123() {
     make install-libLTLIBRARIES lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
       install-nodist_includeHEADERS nodist_include_HEADERS=src/libmpg123/mpg123.h \
       install-includeHEADERS include_HEADERS=src/libmpg123/fmt123.h \
-      install-pkgconfigDATA pkgconfig_DATA=libmpg123.pc)
-  cp "$1/COPYING" "$2/licence.txt"
+      install-pkgconfigDATA pkgconfig_DATA=libmpg123.pc) &&
+    cp "$1/COPYING" "$2/licence.txt"
 }
 
 # kissfft's own install folders are set for Unix only: name them.
@@ -71,41 +81,45 @@ build_kissfft() {
   cmake -S "$1" -B "$1/out" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$2" -DKISSFFT_DATATYPE=float -DKISSFFT_STATIC=OFF \
     -DKISSFFT_TEST=OFF -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=OFF \
-    -DCMAKE_INSTALL_BINDIR=bin -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include
-  cmake --build "$1/out" -j "$JOBS"
-  cmake --install "$1/out"
-  cat "$1/COPYING" "$1/LICENSES/BSD-3-Clause" >"$2/licence.txt"
+    -DCMAKE_INSTALL_BINDIR=bin -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include &&
+    cmake --build "$1/out" -j "$JOBS" &&
+    cmake --install "$1/out" &&
+    cat "$1/COPYING" "$1/LICENSES/BSD-3-Clause" >"$2/licence.txt"
 }
 
-# library NAME PACKAGE: prints the install folder of NAME, building it first when it is missing.
-# The folder's name holds the Debian version and a digest of the recipe and toolchain, so a new
-# version or a changed recipe builds afresh beside the old one.
+# library NAME PACKAGE VAR: sets VAR to the install folder of NAME, building it first when it is
+# missing. The folder's name holds the Debian version and a digest of the recipe and toolchain,
+# so a new version or a changed recipe builds afresh beside the old one.
 library() {
   local name=$1 package=$2 dsc version digest prefix work started=$SECONDS
   dsc=$(source_dsc "$package")
-  version=$(echo "$dsc" | sed 's/^[^_]*_//; s/\.dsc$//')
-  [ -n "$version" ] || { echo "build.sh: no source package $package" >&2; return 1; }
+  [ -n "$dsc" ] || { echo "build.sh: apt knows no source package $package"; return 1; }
+  version=${dsc#*_}
+  version=${version%.dsc}
   digest=$( (declare -f "build_$name"; cat "$TOOLCHAIN") | sha1sum | cut -c1-8)
   prefix=$DEPS/$name-$version-$digest
   if [ ! -f "$prefix/.complete" ]; then
-    echo "build.sh: building $name $version for Windows" >&2
+    echo "build.sh: building $name $version for Windows"
     work=$DEPS/work/$name
     rm -rf "$DEPS/$name"-* "$work" # and the builds of other versions and recipes
     mkdir -p "$DEPS/work"
-    fetch_source "$package" "$dsc" "$work" >&2 || return 1
-    "build_$name" "$work" "$prefix" >"$DEPS/$name.log" 2>&1 ||
-      { echo "build.sh: $name failed, see $DEPS/$name.log" >&2; return 1; }
+    fetch_source "$package" "$dsc" "$work"
+    if ! "build_$name" "$work" "$prefix" >"$DEPS/$name.log" 2>&1; then
+      tail -n 30 "$DEPS/$name.log"
+      echo "build.sh: building $name failed; its whole output is in $DEPS/$name.log"
+      return 1
+    fi
     rm -rf "$work"
     echo "$package $version" >"$prefix/source.txt"
     touch "$prefix/.complete"
-    echo "build.sh: $name built in $((SECONDS - started)) s" >&2
+    echo "build.sh: $name built in $((SECONDS - started)) s"
   fi
-  echo "$prefix"
+  printf -v "$3" '%s' "$prefix"
 }
 
-SDL2=$(library SDL2 libsdl2)
-MPG123=$(library mpg123 mpg123)
-KISSFFT=$(library kissfft kissfft)
+library SDL2 libsdl2 SDL2
+library mpg123 mpg123 MPG123
+library kissfft kissfft KISSFFT
 
 echo "build.sh: building the demo for Windows"
 # CMake keeps what it found in its cache: other libraries need a fresh tree.

@@ -1,0 +1,20 @@
+// Where the player finds its data set. The loaders name their files "data/...", relative to the
+// working folder; when that holds no data/, the player moves to the first folder that does.
+#pragma once
+#include <string>
+#include <vector>
+
+// How far above the program's own folder data/ is looked for: two levels let build/bin/lockstep
+// find the repository's data/, and the Windows folder's lockstep.exe finds its own beside it.
+constexpr int kDataFolderLevelsUp = 2;
+
+// The folders that may hold data/, in the order they are tried, each once: the working folder,
+// then the program's folder and up to kDataFolderLevelsUp folders above it (none when
+// programFolder is empty). '/' and '\' both separate; trailing separators are dropped except
+// from a root ("/", "C:\").
+std::vector<std::string> DataFolderCandidates(const std::string& workingFolder,
+                                              const std::string& programFolder);
+
+// Enters the first of those folders that holds data/. When none does, stays, and says on stderr
+// where it looked and how to make a data set.
+void EnterDataFolder();

@@ -1,0 +1,27 @@
+// Where the player looks for data/ when the working folder has none.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/data_folder.h"
+
+using Folders = std::vector<std::string>;
+
+TEST(DataFolder, WorkingFolderThenTheProgramsAndTwoAbove) {
+    EXPECT_EQ(DataFolderCandidates("/tmp", "/home/me/lockstep/build/bin/"),
+              (Folders{"/tmp", "/home/me/lockstep/build/bin", "/home/me/lockstep/build",
+                       "/home/me/lockstep"}));
+    EXPECT_EQ(DataFolderCandidates("C:\\Users\\me", "C:\\Games\\lockstep-win64\\"),
+              (Folders{"C:\\Users\\me", "C:\\Games\\lockstep-win64", "C:\\Games", "C:\\"}));
+    // Without the program's folder only the working folder is tried.
+    EXPECT_EQ(DataFolderCandidates("/tmp/", ""), (Folders{"/tmp"}));
+}
+
+TEST(DataFolder, EachFolderOnceAndNothingAboveARoot) {
+    EXPECT_EQ(DataFolderCandidates("/home/me/lockstep/", "/home/me/lockstep/build/bin//"),
+              (Folders{"/home/me/lockstep", "/home/me/lockstep/build/bin",
+                       "/home/me/lockstep/build"}));
+    EXPECT_EQ(DataFolderCandidates("/", "/bin/"), (Folders{"/", "/bin"}));
+    EXPECT_EQ(DataFolderCandidates("D:\\", "D:\\lockstep\\"), (Folders{"D:\\", "D:\\lockstep"}));
+}
