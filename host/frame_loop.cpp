@@ -1,9 +1,9 @@
 #include "host/frame_loop.h"
 
-#include "render/glow.h"
+#include "render/frame.h"
 
 void BeginFrame() {
-    glowCaptured = 0;
+    StartRenderFrame();
 }
 
 int32_t RunFrameLoop(const FrameLoopSource& source) {
