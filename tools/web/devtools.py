@@ -229,10 +229,16 @@ class Page:
                             % (text, timeout, self.console[-5:]))
 
     def wait_until(self, expression, timeout):
-        """Polls a JavaScript expression until it is true; returns its last value."""
+        """Polls a JavaScript expression until it is true; returns its last value. Until the
+        deadline an expression that throws (the page not there yet) counts as false."""
         deadline = time.monotonic() + timeout
         while True:
-            value = self.evaluate(expression)
+            try:
+                value = self.evaluate(expression)
+            except DevToolsError:
+                if time.monotonic() > deadline:
+                    raise
+                value = None
             if value or time.monotonic() > deadline:
                 self.pump()
                 return value
