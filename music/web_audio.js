@@ -7,7 +7,7 @@ var LibraryLockstepAudio = {
     // The analysis rate of the band analysis: decoding resamples to it, as the desktop does.
     rate: 44100,
     // How long the sound may take to start after the click before it counts as refused.
-    startLimitMs: 1500,
+    startLimitMs: 3000,
     context: null,
     tracks: [null], // track number -> {path, buffer}; 0 is no track
     source: null,
