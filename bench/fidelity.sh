@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# How close the fast frame path comes to the literal one: the show captured on both paths at the
-# contact sheet's 20 moments, compared still by still. Prints per still the PSNR, the 99th
-# percentile and the largest per-channel difference (in 1/255 steps) and the share of pixels
-# within 2/255, checks PSNR >= 42 dB and 99% of pixels within 2/255 on every still, and writes
-# the worst still's difference, amplified 32 times, to OUT_DIR/worst_difference.png.
+# How close the default frame path comes to the literal GL 1.1 passes, in both contexts it runs
+# in: desktop OpenGL and OpenGL ES 2.0 (LOCKSTEP_GL=es2; the literal path needs the desktop one).
+# The show is captured at the contact sheet's 20 moments at 800x600 (10 frames a second, as the
+# contact sheet) and at four of them at 1440x1080 (one frame a second), and compared still by
+# still. Prints per still the PSNR, the 99th percentile and the largest per-channel difference
+# (in 1/255 steps) and the share of pixels within 2/255, checks PSNR >= 42 dB and 99% of pixels
+# within 2/255 on every still, and writes the worst still's difference, amplified 32 times, to
+# OUT_DIR/worst_difference.png.
 # Usage: bench/fidelity.sh [BUILD_DIR] [OUT_DIR]   (shows data/; run lockstep-datagen first)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,34 +14,64 @@ BUILD=${1:-$ROOT/build}
 OUT=${2:-$BUILD/fidelity}
 TIMES=(3000 7000 11000 13600 18000 23800 30000 34200 35800 40000 50000 56300 60300 68300 82900
   85500 90000 96000 101000 103000)
+HD_TIMES=(7000 35800 56300 96000)
 MIN_PSNR=42
 MIN_WITHIN=0.99
 
 cmake --build "$BUILD" -j2 --target lockstep-capture still_diff >/dev/null
 mkdir -p "$OUT"
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-for path in literal fast; do
-  args=()
-  for ms in "${TIMES[@]}"; do args+=(--still "$ms=$OUT/$path-$ms.png"); done
-  "$BUILD/bin/lockstep-capture" --root "$ROOT" --fps 10 --to 103000 --frame-path "$path" \
-    "${args[@]}" 2>"$OUT/$path.log" || { tail -3 "$OUT/$path.log"; exit 1; }
+
+# capture NAME CONTEXT PATH SIZE FPS MS...: stills into $OUT/NAME-MS.png.
+capture() {
+  local name=$1 context=$2 path=$3 size=$4 fps=$5 args=() ms last
+  shift 5
+  for ms in "$@"; do args+=(--still "$ms=$OUT/$name-$ms.png"); last=$ms; done
+  LOCKSTEP_GL=$context "$BUILD/bin/lockstep-capture" --root "$ROOT" --fps "$fps" --to "$last" \
+    --size "$size" --frame-path "$path" "${args[@]}" 2>"$OUT/$name.log" ||
+    { tail -3 "$OUT/$name.log"; exit 1; }
+}
+for context in gl es2; do
+  [ $context = gl ] && capture literal gl literal 800x600 10 "${TIMES[@]}"
+  capture "$context" "$context" fast 800x600 10 "${TIMES[@]}"
+  [ $context = gl ] && capture literal-hd gl literal 1440x1080 1 "${HD_TIMES[@]}"
+  capture "$context-hd" "$context" fast 1440x1080 1 "${HD_TIMES[@]}"
 done
 
-printf '%8s %9s %4s %4s %9s\n' "ms" "PSNR dB" "p99" "max" "within 2"
 failed=0 worst="" worst_psnr=1000
-for ms in "${TIMES[@]}"; do
-  read -r psnr p99 max within < <("$BUILD/bin/still_diff" "$OUT/literal-$ms.png" "$OUT/fast-$ms.png")
-  printf '%8s %9s %4s %4s %9s\n' "$ms" "$psnr" "$p99" "$max" "$within"
-  if [ "$psnr" != inf ]; then
-    awk -v p="$psnr" -v w="$within" -v mp=$MIN_PSNR -v mw=$MIN_WITHIN \
-      'BEGIN { exit !(p < mp || w < mw) }' && { echo "  below the limits"; failed=1; }
-    awk -v p="$psnr" -v b="$worst_psnr" 'BEGIN { exit !(p < b) }' && { worst=$ms; worst_psnr=$psnr; }
-  fi
-done
+# table NAME TITLE MS...: the default path's stills NAME-MS against the literal ones.
+table() {
+  local name=$1 title=$2 reference=literal ms psnr p99 max within
+  shift 2
+  case $name in *-hd) reference=literal-hd ;; esac
+  echo
+  echo "$title ($(sed -n 's/^lockstep-capture: \(.*Mesa.*\)$/\1/p' "$OUT/$name.log" | head -1))"
+  printf '%8s %9s %4s %4s %9s\n' "ms" "PSNR dB" "p99" "max" "within 2"
+  for ms in "$@"; do
+    read -r psnr p99 max within < <("$BUILD/bin/still_diff" "$OUT/$reference-$ms.png" "$OUT/$name-$ms.png")
+    printf '%8s %9s %4s %4s %9s\n' "$ms" "$psnr" "$p99" "$max" "$within"
+    [ "$psnr" = inf ] && continue
+    if awk -v p="$psnr" -v w="$within" -v mp=$MIN_PSNR -v mw=$MIN_WITHIN \
+        'BEGIN { exit !(p < mp || w < mw) }'; then
+      echo "  below the limits"
+      failed=1
+    fi
+    if awk -v p="$psnr" -v b="$worst_psnr" 'BEGIN { exit !(p < b) }'; then
+      worst="$reference-$ms.png $name-$ms.png"
+      worst_psnr=$psnr
+    fi
+  done
+}
+table gl "desktop OpenGL, 800x600" "${TIMES[@]}"
+table es2 "OpenGL ES 2.0, 800x600" "${TIMES[@]}"
+table gl-hd "desktop OpenGL, 1440x1080" "${HD_TIMES[@]}"
+table es2-hd "OpenGL ES 2.0, 1440x1080" "${HD_TIMES[@]}"
+
+echo
 if [ -n "$worst" ]; then
-  "$BUILD/bin/still_diff" "$OUT/literal-$worst.png" "$OUT/fast-$worst.png" \
-    "$OUT/worst_difference.png" >/dev/null
-  echo "worst still: $worst ms ($worst_psnr dB); its difference x32: $OUT/worst_difference.png"
+  set -- $worst
+  "$BUILD/bin/still_diff" "$OUT/$1" "$OUT/$2" "$OUT/worst_difference.png" >/dev/null
+  echo "worst still: $2 against $1 ($worst_psnr dB); its difference x32: $OUT/worst_difference.png"
 else
   echo "every still is identical on both paths"
 fi

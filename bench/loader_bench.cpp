@@ -1,6 +1,6 @@
 // Loader speed: megabytes of .baf/.bof text parsed per second (against a plain fscanf reading of
 // the same file), and the time of LoadTexture for a 1024x1024 picture on the offscreen context.
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <GL/glu.h>
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // do not throttle. Prints the median milliseconds per frame and the operator new calls made
 // while the measured frames ran (the steady state must make none).
 // Usage: render_bench [--png FILE]   FILE receives the last 20k-triangle frame, to look at.
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <GL/glu.h>
 
 #include <algorithm>

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Measures the show on this machine: frame rates per scene, set-up time, heap allocations per
-# frame and the capture tool's throughput (at 800x600, and at 1440x1080), for the fast and the
-# literal frame path in the same run (the show's frames alternate between them; the capture runs
-# alternate too). Builds in Release (build-release/), generates the data set when the generator
+# frame and the capture tool's throughput (at 800x600, and at 1440x1080), for the default
+# ("fast") and the literal frame path in the same run (the show's frames alternate between them;
+# the capture runs alternate too); the default path's read-back in the OpenGL ES 2.0 context;
+# and the whole show to a video at 60 frames a second on the default path, against its 104 s of
+# real time. Builds in Release (build-release/), generates the data set when the generator
 # exists, prints a table and writes the same figures as JSON.
 # Usage: bench/run.sh [JSON_FILE]      default JSON_FILE: build-release/bench.json
-# BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms).
+# BENCH_CAPTURE_TO_MS sets how much of the show the capture runs cover (default 10000 ms);
+# BENCH_WHOLE_SHOW=0 leaves out the whole show's video (about two minutes).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$ROOT/build-release
 JSON=${1:-$BUILD/bench.json}
 CAPTURE_TO_MS=${BENCH_CAPTURE_TO_MS:-10000}
+WHOLE_SHOW=${BENCH_WHOLE_SHOW:-1}
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
@@ -38,6 +42,9 @@ capture_fps() {
     { tail -3 "$WORK/capture.err" >&2; echo null; return; }
   sed -n 's/^lockstep-capture: [0-9]* frames in .* s (\(.*\) fps)$/\1/p' "$WORK/capture.err" | tail -1
 }
+capture_seconds() {
+  sed -n 's/^lockstep-capture: [0-9]* frames in \(.*\) s (.* fps)$/\1/p' "$WORK/capture.err" | tail -1
+}
 echo "bench: capture throughput over ${CAPTURE_TO_MS} ms of the show, both frame paths"
 declare -A readback_fps frames_fps video_fps
 for path in literal fast; do
@@ -59,6 +66,19 @@ for path in literal fast; do
   hd_readback_fps[$path]=$(capture_fps --frame-path $path --size 1440x1080)
 done
 
+# The default path in the OpenGL ES 2.0 context, read-back only.
+es2_readback_fps=$(LOCKSTEP_GL=es2 capture_fps --frame-path fast)
+
+# The whole show (to 104000 ms) to an H.264 video at 60 fps on the default path: faster than
+# real time when it takes less than the show's 104 s.
+whole_fps=null whole_s=null
+if [ "$WHOLE_SHOW" != 0 ] && command -v ffmpeg >/dev/null; then
+  echo "bench: the whole show to a video at 60 fps, default path (about two minutes)"
+  whole_fps=$(CAPTURE_TO_MS=104000 capture_fps --frame-path fast --video "$WORK/show.mp4")
+  whole_s=$(capture_seconds)
+  whole_s=${whole_s:-null}
+fi
+
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
@@ -67,6 +87,8 @@ for path in fast literal; do
   echo "capture ($path), ${CAPTURE_TO_MS} ms at 60 fps: readback only ${readback_fps[$path]} fps, --frames ${frames_fps[$path]} fps, --video ${video_fps[$path]} fps"
   echo "capture ($path), ${CAPTURE_TO_MS} ms at 60 fps, 1440x1080: readback only ${hd_readback_fps[$path]} fps"
 done
+echo "capture (fast, OpenGL ES 2.0), ${CAPTURE_TO_MS} ms at 60 fps: readback only ${es2_readback_fps} fps"
+echo "whole show (104000 ms) to a video at 60 fps, default path: ${whole_fps} fps, ${whole_s} s for 104 s of show"
 echo "machine: $(nproc) cores, ${cpu}; load average ${load_before} before, ${load_after} after"
 
 mkdir -p "$(dirname "$JSON")"
@@ -76,6 +98,8 @@ mkdir -p "$(dirname "$JSON")"
   echo "  \"cpu\": \"${cpu}\","
   echo "  \"load_average\": {\"before\": ${load_before}, \"after\": ${load_after}},"
   echo "  \"show\": $(sed 's/^/  /' "$WORK/show.json" | sed '1s/^  //'),"
+  echo "  \"capture_es2\": {\"to_ms\": ${CAPTURE_TO_MS}, \"fast\": {\"readback_fps\": ${es2_readback_fps:-null}}},"
+  echo "  \"whole_show_video\": {\"fps\": ${whole_fps:-null}, \"seconds\": ${whole_s:-null}, \"show_seconds\": 104},"
   echo "  \"capture_1440x1080\": {\"to_ms\": ${CAPTURE_TO_MS}, \"fast\": {\"readback_fps\": ${hd_readback_fps[fast]:-null}}, \"literal\": {\"readback_fps\": ${hd_readback_fps[literal]:-null}}},"
   echo "  \"capture\": {\"to_ms\": ${CAPTURE_TO_MS},"
   for path in fast literal; do

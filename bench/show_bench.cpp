@@ -3,7 +3,7 @@
 // --frame-path both (the default) the fast and the literal frame path take turns frame by
 // frame, so both see the same scenes on the same machine at the same moment.
 // Usage: show_bench [--root DIR] [--json FILE] [--frame-path fast|literal|both]
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +21,7 @@
 #include "host/frame_loop.h"
 #include "host/platform.h"
 #include "music/music.h"
-#include "render/fast_frame.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
@@ -266,7 +266,7 @@ int main(int argc, char** argv) {
         const double cpuStart = CpuMsNow();
         const int32_t t = static_cast<int32_t>(MsBetween(showStart, frameStart));
         const int32_t path = alternate ? frames % kPaths : onlyPath;
-        framePath = path;
+        SetFramePath(path);
         const long before = ourAllocations.load();
         countingAllocations = t >= kWarmUpMs;
         BeginFrame();

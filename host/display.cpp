@@ -1,6 +1,6 @@
 #include "host/display.h"
 
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include "host/platform.h"
 
 int32_t renderStateApplied = 0;
@@ -14,7 +14,20 @@ void PresentFrame() {
     PlatformSwapBuffers();
 }
 
+// OpenGL ES has no fixed function: there only the calls it knows are made, and the shaders do
+// the rest (texturing always, sphere mapping where the draw list switches it on).
 void ApplyDefaultRenderState() {
+    if (!GLAD_GL_VERSION_1_1 && !GLAD_GL_ES_VERSION_2_0) return; // no context
+    if (!GLAD_GL_VERSION_1_1) {
+        glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
+        glClearDepthf(1.0f);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glCullFace(GL_BACK);
+        glEnable(GL_CULL_FACE);
+        renderStateApplied = 1;
+        return;
+    }
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
     glClearColor(0.5f, 0.5f, 0.5f, 0.5f);

@@ -1,9 +1,9 @@
 #include "host/frame_loop.h"
 
-#include "render/glow.h"
+#include "render/frame.h"
 
 void BeginFrame() {
-    glowCaptured = 0;
+    StartRenderFrame();
 }
 
 bool RunFramePass(const FrameLoopSource& source, int32_t demoTime) {

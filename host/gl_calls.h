@@ -1,6 +1,6 @@
-// OpenGL entry points beyond 1.1, looked up at run time: the system's GL library need not
-// export them (on Windows opengl32.dll exports 1.1 only).
+// Loading the GL entry points of the current context into the loader's pointers.
 #pragma once
 
-// The address of a GL function of the current context, or null where the context lacks it.
-void* LookUpGLCall(const char* name);
+// Fills the pointers from the current context: desktop OpenGL, or OpenGL ES 2.0 when es is
+// set. False when the context gives no GL at all.
+bool LoadGLCalls(bool es);

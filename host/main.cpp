@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
                                                         : options.screen == ScreenFullscreen;
     if (!ChooseFrameSize(options, fullScreen)) return kExitBadOptions;
     OpenDisplay(fullScreen);
+    // Nothing can be drawn without a context (the reason is said above).
+    if (!PlatformHasGL()) {
+        PlatformShutdown();
+        return 1;
+    }
     if (!PlatformFrameFitsContext()) {
         PlatformShutdown();
         return kExitBadOptions;

@@ -1,40 +1,33 @@
 #include "host/platform.h"
 
 #include <SDL.h>
-#include <SDL_opengl.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "render/glow.h"
+#include "host/gl_api.h"
+#include "host/gl_calls.h"
 
 int frameWidth = kDefaultFrameWidth;
 int frameHeight = kDefaultFrameHeight;
 
 // The layer's own state. Where the window's surface is not the frame (full screen, a window
-// shrunk to the desktop, a frame smaller than the glow's 512x512 capture), the show renders into
-// an offscreen framebuffer object, so that the rest of the system always sees a surface of the
-// frame's size at the lower left; presenting copies it to the window, scaled to fit.
+// shrunk to the desktop), or is smaller than a renderer asked for (PlatformReserveSurface), the
+// show renders into an offscreen framebuffer object, so that the rest of the system always sees
+// a surface of the frame's size at the lower left; presenting copies it to the window, scaled
+// to fit.
 namespace {
-
-struct FramebufferCalls {
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
-    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
-};
 
 struct PlatformState {
     SDL_Window* window;
     SDL_GLContext context;
     bool videoReady;
+    bool es;     // an OpenGL ES 2.0 context (LOCKSTEP_GL=es2)
     bool scaled; // rendering into the offscreen frame, copied to the window on present
     GLuint frame;
-    FramebufferCalls fb;
+    GLuint frameBuffers[2]; // colour and depth of the offscreen frame
+    int surfaceWidth, surfaceHeight; // what the show draws into
     bool escapePressed; // pressed since the previous query
 };
 
@@ -50,42 +43,43 @@ bool InitVideo() {
     return true;
 }
 
-template <typename T> bool LoadCall(T* out, const char* name) {
-    *out = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
-    return *out != nullptr;
+// LOCKSTEP_GL: "es2" asks for an OpenGL ES 2.0 context, "gl" (or nothing) for desktop OpenGL.
+bool WantsES() {
+    const char* wanted = getenv("LOCKSTEP_GL");
+    if (!wanted || !*wanted || !strcmp(wanted, "gl")) return false;
+    if (!strcmp(wanted, "es2")) return true;
+    fprintf(stderr, "lockstep: LOCKSTEP_GL is '%s', not gl or es2; desktop OpenGL it is\n", wanted);
+    return false;
 }
 
-bool CreateScaledFrame() {
-    FramebufferCalls& fb = platform.fb;
-    bool ok = LoadCall(&fb.genFramebuffers, "glGenFramebuffers") &&
-              LoadCall(&fb.bindFramebuffer, "glBindFramebuffer") &&
-              LoadCall(&fb.genRenderbuffers, "glGenRenderbuffers") &&
-              LoadCall(&fb.bindRenderbuffer, "glBindRenderbuffer") &&
-              LoadCall(&fb.renderbufferStorage, "glRenderbufferStorage") &&
-              LoadCall(&fb.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
-              LoadCall(&fb.checkFramebufferStatus, "glCheckFramebufferStatus") &&
-              LoadCall(&fb.blitFramebuffer, "glBlitFramebuffer");
-    if (!ok) return false;
-    // The glow renders its 512x512 source into the lower left of the surface, so the buffer
-    // holds at least that much; the frame is its lower-left frameWidth x frameHeight.
-    const GLint width = std::max(frameWidth, kGlowSourceSize);
-    const GLint height = std::max(frameHeight, kGlowSourceSize);
-    GLuint buffers[2];
-    fb.genRenderbuffers(2, buffers);
-    fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+// The offscreen frame at width x height, replacing an earlier one. Desktop OpenGL only: OpenGL
+// ES 2.0 has neither the 8-bit renderbuffers nor the blit that presents it.
+bool CreateScaledFrame(int width, int height) {
+    if (platform.es || !glGenFramebuffers || !glBlitFramebuffer) return false;
+    if (platform.frame) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &platform.frame);
+        glDeleteRenderbuffers(2, platform.frameBuffers);
+        platform.frame = 0;
+    }
+    GLuint* buffers = platform.frameBuffers;
+    glGenRenderbuffers(2, buffers);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
     // No alpha, as the window's own surface: reads give opaque pixels and blending sees the same
     // destination.
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    fb.bindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-    fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    fb.genFramebuffers(1, &platform.frame);
-    fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
-    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-    if (fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glGenFramebuffers(1, &platform.frame);
+    glBindFramebuffer(GL_FRAMEBUFFER, platform.frame);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
         return false;
     }
+    platform.surfaceWidth = width;
+    platform.surfaceHeight = height;
     return true;
 }
 
@@ -152,6 +146,12 @@ bool PlatformAskFullscreen() {
 
 bool PlatformOpenWindow(bool fullScreen) {
     if (!InitVideo()) return false;
+    platform.es = WantsES();
+    if (platform.es) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
@@ -180,24 +180,56 @@ bool PlatformOpenWindow(bool fullScreen) {
         platform.window = nullptr;
     }
     if (!platform.window) {
-        fprintf(stderr, "lockstep: cannot open a %dx%d OpenGL window: %s\n", frameWidth,
-                frameHeight, SDL_GetError());
+        fprintf(stderr, "lockstep: cannot open a %dx%d %s window: %s\n", frameWidth,
+                frameHeight, platform.es ? "OpenGL ES 2.0" : "OpenGL", SDL_GetError());
         return false;
     }
     SDL_GL_MakeCurrent(platform.window, platform.context);
+    if (!LoadGLCalls(platform.es)) {
+        fprintf(stderr, "lockstep: the %s context gives no OpenGL calls\n",
+                platform.es ? "OpenGL ES 2.0" : "OpenGL");
+        SDL_GL_DeleteContext(platform.context);
+        SDL_DestroyWindow(platform.window);
+        platform.context = nullptr;
+        platform.window = nullptr;
+        return false;
+    }
     SDL_GL_SetSwapInterval(1);
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(platform.window, &w, &h);
-    const bool offscreenFrame = fullScreen || w != frameWidth || h != frameHeight ||
-                                frameWidth < kGlowSourceSize || frameHeight < kGlowSourceSize;
+    platform.surfaceWidth = w;
+    platform.surfaceHeight = h;
+    const bool offscreenFrame = fullScreen || w != frameWidth || h != frameHeight;
     // A frame beyond the context's limits is refused by the caller (PlatformFrameFitsContext).
     if (offscreenFrame && FrameWithinLimits()) {
-        platform.scaled = CreateScaledFrame();
+        platform.scaled = CreateScaledFrame(frameWidth, frameHeight);
         if (!platform.scaled)
-            fprintf(stderr, "lockstep: no framebuffer objects; drawing unscaled\n");
+            fprintf(stderr, "lockstep: no framebuffer objects to scale with; drawing unscaled\n");
     }
     glViewport(0, 0, frameWidth, frameHeight);
     return true;
+}
+
+bool PlatformReserveSurface(int side) {
+    if (platform.surfaceWidth >= side && platform.surfaceHeight >= side) return true;
+    if (!platform.window) return false;
+    const int width = std::max(frameWidth, side), height = std::max(frameHeight, side);
+    platform.scaled = CreateScaledFrame(width, height);
+    if (!platform.scaled) {
+        fprintf(stderr, "lockstep: no framebuffer objects for a %dx%d surface; the frame is "
+                        "drawn on a smaller one\n", width, height);
+        // Asked once: the answer does not change.
+        platform.surfaceWidth = platform.surfaceHeight = side;
+    }
+    return platform.scaled;
+}
+
+bool PlatformHasGL() {
+    return platform.context != nullptr;
+}
+
+bool PlatformContextIsES() {
+    return platform.es;
 }
 
 bool PlatformDesktopSize(int* width, int* height) {
@@ -219,7 +251,10 @@ bool PlatformFrameFitsContext() {
 
 void PlatformReadFrame(uint8_t* rgba) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (platform.scaled) {
+    if (platform.es) {
+        // OpenGL ES reads the bound framebuffer; the offscreen driver's single-buffered surface
+        // still holds the frame after the swap.
+    } else if (platform.scaled) {
         // The offscreen frame stays bound between presents and keeps its contents.
         glReadBuffer(GL_COLOR_ATTACHMENT0);
     } else {
@@ -242,19 +277,18 @@ void PlatformSwapBuffers() {
         int fitW = 0, fitH = 0;
         FitFrame(w, h, &fitW, &fitH);
         int x = (w - fitW) / 2, y = (h - fitH) / 2;
-        FramebufferCalls& fb = platform.fb;
         GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
         glDisable(GL_SCISSOR_TEST);
-        fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        fb.bindFramebuffer(GL_READ_FRAMEBUFFER, platform.frame);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, platform.frame);
         GLfloat clear[4];
         glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        fb.blitFramebuffer(0, 0, frameWidth, frameHeight, x, y, x + fitW, y + fitH,
-                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        glBlitFramebuffer(0, 0, frameWidth, frameHeight, x, y, x + fitW, y + fitH,
+                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
         SDL_GL_SwapWindow(platform.window);
-        fb.bindFramebuffer(GL_FRAMEBUFFER, platform.frame);
+        glBindFramebuffer(GL_FRAMEBUFFER, platform.frame);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
         if (scissor) glEnable(GL_SCISSOR_TEST);
         return;

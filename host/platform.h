@@ -18,7 +18,14 @@ bool PlatformAskFullscreen();
 // frame-sized at (0, 0), shrunk to fit a smaller desktop. Full screen: borderless desktop-sized
 // window. Wherever the window is not the frame, the frame is rendered offscreen and scaled with
 // its aspect kept when presented.
+// LOCKSTEP_GL=es2 asks for an OpenGL ES 2.0 context instead of desktop OpenGL.
 bool PlatformOpenWindow(bool fullScreen);
+// Makes sure the surface the show draws into is at least side x side pixels, with the frame at
+// its lower left (an offscreen frame if the window is smaller); false where it cannot be.
+bool PlatformReserveSurface(int side);
+// Whether a context is open and its GL calls loaded; whether it is OpenGL ES.
+bool PlatformHasGL();
+bool PlatformContextIsES();
 // The desktop's size in pixels; false without a video system.
 bool PlatformDesktopSize(int* width, int* height);
 // Whether the current context can render the chosen frame; if not, says so on stderr.

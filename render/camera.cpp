@@ -1,6 +1,7 @@
 #include "render/camera.h"
 
-#include <GL/gl.h>
+#include "host/gl_api.h"
+#include "render/render_state.h"
 
 Camera camera;
 
@@ -18,14 +19,27 @@ void SetCameraLens(Camera* cam, int32_t zNear, int32_t zFar, float focal) {
     cam->focal = focal;
 }
 
-// The whole view goes into the projection matrix; model-view is left to mesh placement.
+// The whole view goes into the projection matrix; model-view is left to mesh placement. The
+// GL 1.1 matrix calls where the context has them (the literal passes draw through them), and
+// the same matrix worked out on the CPU for the shaders.
 void ApplyCamera(const Camera* cam) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     const double k = 1.0 / cam->focal;
     const double zNear = cam->zNear;
-    glFrustum(-kScreenHalfWidth * k * zNear, kScreenHalfWidth * k * zNear,
-              -kScreenHalfHeight * k * zNear, kScreenHalfHeight * k * zNear, zNear, cam->zFar);
+    const double halfWidth = kScreenHalfWidth * k * zNear;
+    const double halfHeight = kScreenHalfHeight * k * zNear;
+    Mat4 m = IdentityMatrix();
+    MultiplyFrustum(&m, -halfWidth, halfWidth, -halfHeight, halfHeight, zNear, cam->zFar);
+    MultiplyScale(&m, 1, 1, -1);
+    MultiplyRotation(&m, cam->pitch, 1, 0, 0);
+    MultiplyRotation(&m, cam->yaw, 0, 1, 0);
+    MultiplyRotation(&m, cam->roll, 0, 0, 1);
+    MultiplyTranslation(&m, -cam->x, -cam->y, -cam->z);
+    SetProjection(m);
+    if (!HasFixedFunction()) return;
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-halfWidth, halfWidth, -halfHeight, halfHeight, zNear, cam->zFar);
     // Mirror depth so the camera looks along +Z.
     glScalef(1, 1, -1);
     glRotatef(cam->pitch, 1, 0, 0);

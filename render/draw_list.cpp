@@ -1,14 +1,16 @@
 #include "render/draw_list.h"
 
-#include <GL/gl.h>
 #include <cstdio>
 #include "assets/texture_slots.h"
 #include "host/display.h"
+#include "host/gl_api.h"
+#include "render/frame.h"
+#include "render/render_state.h"
+#include "render/shaded_draw.h"
 
 DrawList drawList;
 int32_t envTextureSlot = -1;
 bool envOverride = false;
-bool meshArrays = false;
 
 namespace {
 
@@ -32,7 +34,7 @@ float ToDegrees(float angle) {
     return static_cast<float>(angle * kDegreesPerUnit * kInverseNearPi);
 }
 
-void ApplyDrawCommand(int32_t code) {
+void ApplyDrawCommandLiteral(int32_t code) {
     switch (code) {
     case BlendAdditive:
         glDepthMask(GL_FALSE);
@@ -72,12 +74,43 @@ void ApplyDrawCommand(int32_t code) {
     }
 }
 
-// The current frame must lie wholly inside the allocated vertices, or nothing is sent.
-const MeshVertex* CurrentFrameVertices(const Mesh* mesh) {
-    if (!mesh->vertices || mesh->vertexCount <= 0 || mesh->currentFrame < 0) return nullptr;
-    const int64_t first = static_cast<int64_t>(mesh->currentFrame) * mesh->vertexCount;
-    if (first + mesh->vertexCount > mesh->vertexEntries) return nullptr;
-    return mesh->vertices + first;
+// The same commands into the render-state record, whose setters make the GL calls that remain.
+void ApplyDrawCommandShaded(int32_t code) {
+    switch (code) {
+    case BlendAdditive:
+        SetDepthMask(false);
+        SetBlend(true);
+        SetBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+    case BlendMultiply:
+        SetDepthMask(false);
+        SetBlend(true);
+        SetBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        break;
+    case BlendAlpha:
+        SetBlend(true);
+        SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        SetDepthMask(false);
+        break;
+    case BlendOpaque:
+        SetBlend(false);
+        SetDepthMask(true);
+        break;
+    case SphereMapOn:
+        SetSphereMap(true);
+        break;
+    case SphereMapOff:
+        SetSphereMap(false);
+        break;
+    case EnvTextureOn:
+        envOverride = true;
+        break;
+    case EnvTextureOff:
+        envOverride = false;
+        break;
+    default:
+        break;
+    }
 }
 
 // The mesh's place in the world as the model-view matrix: translate, then rotate about X, Y, Z.
@@ -90,45 +123,7 @@ void LoadMeshPlacement(const Mesh* mesh) {
     glRotatef(ToDegrees(mesh->roll), 0, 0, 1);
 }
 
-} // namespace
-
-void ResetDrawList() {
-    drawList.count = 0;
-}
-
-void QueueMesh(Mesh* mesh) {
-    // A null mesh would read as a command marker and swallow the next entry.
-    if (!mesh || !DrawListHasRoom(1)) return;
-    drawList.entries[drawList.count] = {mesh, 0};
-    drawList.count += 1;
-}
-
-void QueueCommand(int32_t code) {
-    if (!DrawListHasRoom(2)) return;
-    drawList.entries[drawList.count] = {nullptr, 0};
-    drawList.entries[drawList.count + 1] = {nullptr, code};
-    drawList.count += 2;
-}
-
-// Nothing is restored at the end: the state the last commands left carries into the next pass.
-void RenderDrawList() {
-    const int32_t count = drawList.count < kDrawListCapacity ? drawList.count : kDrawListCapacity;
-    for (int32_t i = 0; i < count; ++i) {
-        const DrawListEntry& entry = drawList.entries[i];
-        if (entry.mesh) {
-            if (meshArrays)
-                DrawMeshFromArrays(entry.mesh);
-            else
-                DrawMesh(entry.mesh);
-        } else if (++i < count) {
-            ApplyDrawCommand(drawList.entries[i].code);
-        }
-    }
-}
-
-
-void DrawMesh(Mesh* mesh) {
-    if (!mesh) return;
+void DrawMeshLiteral(Mesh* mesh) {
     const int32_t slot = envOverride ? envTextureSlot : mesh->textureSlot;
     if (renderStateApplied == 0) ApplyDefaultRenderState();
     // No texture: nothing drawn, and the current colour is left for the next mesh.
@@ -157,40 +152,68 @@ void DrawMesh(Mesh* mesh) {
     glColor3f(1, 1, 1);
 }
 
+} // namespace
+
+void ResetDrawList() {
+    drawList.count = 0;
+}
+
+void QueueMesh(Mesh* mesh) {
+    // A null mesh would read as a command marker and swallow the next entry.
+    if (!mesh || !DrawListHasRoom(1)) return;
+    drawList.entries[drawList.count] = {mesh, 0};
+    drawList.count += 1;
+}
+
+void QueueCommand(int32_t code) {
+    if (!DrawListHasRoom(2)) return;
+    drawList.entries[drawList.count] = {nullptr, 0};
+    drawList.entries[drawList.count + 1] = {nullptr, code};
+    drawList.count += 2;
+}
+
+// Nothing is restored at the end: the state the last commands left carries into the next pass.
+void RenderDrawList() {
+    const bool literal = LiteralFrames();
+    const int32_t count = drawList.count < kDrawListCapacity ? drawList.count : kDrawListCapacity;
+    for (int32_t i = 0; i < count; ++i) {
+        const DrawListEntry& entry = drawList.entries[i];
+        if (entry.mesh) {
+            DrawMesh(entry.mesh);
+        } else if (++i < count) {
+            if (literal)
+                ApplyDrawCommandLiteral(drawList.entries[i].code);
+            else
+                ApplyDrawCommandShaded(drawList.entries[i].code);
+        }
+    }
+}
+
+void DrawMesh(Mesh* mesh) {
+    if (!mesh) return;
+    if (LiteralFrames())
+        DrawMeshLiteral(mesh);
+    else
+        DrawMeshShaded(mesh);
+}
+
 void SetEnvTexture(int32_t slot) {
     envTextureSlot = slot;
 }
 
-void DrawMeshFromArrays(Mesh* mesh) {
-    if (!mesh) return;
-    const MeshVertex* frame = CurrentFrameVertices(mesh);
-    const int32_t triangleCount = mesh->triangles ? mesh->triangleCount : 0;
-    const uint32_t vertexCount = static_cast<uint32_t>(mesh->vertexCount);
-    for (int32_t t = 0; frame && t < triangleCount; ++t) {
-        const uint32_t* corner = mesh->triangles[t].indices;
-        if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount) {
-            DrawMesh(mesh); // drops the stray triangles one by one
-            return;
-        }
-    }
-    const int32_t slot = envOverride ? envTextureSlot : mesh->textureSlot;
-    if (renderStateApplied == 0) ApplyDefaultRenderState();
-    if (slot == -1) return;
-    glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
+// The current frame must lie wholly inside the allocated vertices, or nothing is sent.
+const MeshVertex* CurrentFrameVertices(const Mesh* mesh) {
+    if (!mesh->vertices || mesh->vertexCount <= 0 || mesh->currentFrame < 0) return nullptr;
+    const int64_t first = static_cast<int64_t>(mesh->currentFrame) * mesh->vertexCount;
+    if (first + mesh->vertexCount > mesh->vertexEntries) return nullptr;
+    return mesh->vertices + first;
+}
 
-    LoadMeshPlacement(mesh);
-
-    if (frame && triangleCount > 0) {
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(3, GL_FLOAT, sizeof(MeshVertex), &frame->position.x);
-        glNormalPointer(GL_FLOAT, sizeof(MeshVertex), &frame->normal.x);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(MeshVertex), frame->texCoord);
-        glDrawElements(GL_TRIANGLES, triangleCount * 3, GL_UNSIGNED_INT, mesh->triangles);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
-    }
-    glColor3f(1, 1, 1);
+Mat4 MeshPlacement(const Mesh* mesh) {
+    Mat4 m = IdentityMatrix();
+    MultiplyTranslation(&m, mesh->position.x, mesh->position.y, mesh->position.z);
+    MultiplyRotation(&m, ToDegrees(mesh->pitch), 1, 0, 0);
+    MultiplyRotation(&m, ToDegrees(mesh->yaw), 0, 1, 0);
+    MultiplyRotation(&m, ToDegrees(mesh->roll), 0, 0, 1);
+    return m;
 }

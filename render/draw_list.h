@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include "assets/mesh.h"
+#include "render/matrix.h"
 
 constexpr int32_t kDrawListCapacity = 128;
 
@@ -30,14 +31,20 @@ struct DrawList {
 extern DrawList drawList;
 extern int32_t envTextureSlot; // -1: none
 extern bool envOverride;
-// The fast frame path's mesh drawing: each mesh as one indexed draw from its vertex array
-// instead of a call per corner. The same triangles in the same order.
-extern bool meshArrays;
 
 void ResetDrawList();
 void QueueMesh(Mesh* mesh);
 void QueueCommand(int32_t code);
 void RenderDrawList();
+// On the literal frame path in immediate mode, on the default path from buffer objects through
+// the shaders (render/shaded_draw.h): the same triangles in the same order.
 void DrawMesh(Mesh* mesh);
-void DrawMeshFromArrays(Mesh* mesh);
 void SetEnvTexture(int32_t slot);
+// The default path keeps each mesh's frames and triangles in buffer objects from its first
+// draw on; a mesh whose contents change afterwards (another data set, a test's) needs this.
+void ForgetMeshBuffers();
+
+// The current frame's vertices, or null when that frame is not wholly inside the vertex array.
+const MeshVertex* CurrentFrameVertices(const Mesh* mesh);
+// The mesh's placement as the model-view matrix: translate, then rotate about X, Y, Z.
+Mat4 MeshPlacement(const Mesh* mesh);

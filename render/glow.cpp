@@ -1,13 +1,14 @@
 #include "render/glow.h"
 
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include "host/platform.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
 #include "render/screen_quads.h"
+#include "render/shaded_frame.h"
 
 uint32_t glowChain[kGlowLevels];
 int32_t glowChainCreated = 0;
-int32_t glowCaptured = 0;
 uint8_t glowColor[4] = {255, 255, 255, 0};
 
 namespace {
@@ -18,9 +19,24 @@ constexpr int32_t kByteMask = 0xFF;
 // Black contents for the first definition of every level; each frame's copies replace them.
 uint8_t glowBlack[kGlowSourceSize * kGlowSourceSize * 3];
 
+// Set by the capture, cleared at the start of every frame.
+bool glowCaptured = false;
+
 } // namespace
 
+bool GlowCaptured() {
+    return glowCaptured;
+}
+
+void SetGlowCaptured(bool captured) {
+    glowCaptured = captured;
+}
+
 void UpdateGlow() {
+    if (!LiteralFrames()) {
+        UpdateGlowShaded(&glowCaptured);
+        return;
+    }
     if (glowChainCreated == 0) CreateGlowChain();
     CaptureGlowSource();
     DownsampleGlowChain();
@@ -41,6 +57,8 @@ void CreateGlowChain() {
 
 void CaptureGlowSource() {
     if (glowCaptured) return;
+    // The source is read from the lower-left 512x512 pixels of the surface.
+    PlatformReserveSurface(kGlowSourceSize);
     glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
     // The frame's clear colour is the glow's background too.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -48,7 +66,7 @@ void CaptureGlowSource() {
     glBindTexture(GL_TEXTURE_2D, glowChain[0]);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kGlowSourceSize, kGlowSourceSize, 0);
     glViewport(0, 0, frameWidth, frameHeight);
-    glowCaptured = 1;
+    glowCaptured = true;
 }
 
 void DownsampleGlowChain() {
@@ -82,6 +100,10 @@ void DownsampleGlowChain() {
 }
 
 void CompositeGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
+    if (!LiteralFrames()) {
+        CompositeGlowShaded(x0, y0, x1, y1, alpha, additive);
+        return;
+    }
     BeginOverlay2D();
     glEnable(GL_BLEND);
     if (additive & kByteMask)

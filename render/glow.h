@@ -5,10 +5,15 @@
 constexpr int kGlowLevels = 8;
 constexpr int kGlowSourceSize = 512;
 
+// The literal passes' chain; the default path keeps its own (render/shaded_frame.h).
 extern uint32_t glowChain[kGlowLevels];
 extern int32_t glowChainCreated;
-extern int32_t glowCaptured; // cleared by BeginFrame every frame
 extern uint8_t glowColor[4]; // red, green, blue, running alpha
+
+// Whether this frame's glow source has been captured: set by the capture, cleared by
+// StartRenderFrame at the start of every frame.
+bool GlowCaptured();
+void SetGlowCaptured(bool captured);
 
 void UpdateGlow();
 void CreateGlowChain();

@@ -1,8 +1,10 @@
 #include "render/screen_quads.h"
 
-#include <GL/gl.h>
 #include "assets/texture_slots.h"
+#include "host/gl_api.h"
 #include "host/platform.h"
+#include "render/frame.h"
+#include "render/shaded_quads.h"
 
 namespace {
 
@@ -26,6 +28,10 @@ void ClearToColor(uint32_t packed) {
 }
 
 void DrawScreenImage(int32_t slot, float x0, float y0, float x1, float y1, int32_t blend) {
+    if (!LiteralFrames()) {
+        DrawScreenImageShaded(slot, x0, y0, x1, y1, blend);
+        return;
+    }
     // Everything is saved, so the frame's state (and the camera's projection) survive the quad.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_DEPTH_TEST);
@@ -78,6 +84,10 @@ void DrawScreenImage(int32_t slot, float x0, float y0, float x1, float y1, int32
 }
 
 void BeginOverlay2D() {
+    if (!LiteralFrames()) {
+        BeginOverlay2DShaded();
+        return;
+    }
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -95,6 +105,10 @@ void BeginOverlay2D() {
 // Only the enable bits come back; blend function, texture environment, viewport and colour
 // set inside the overlay stay, and later passes rely on that.
 void EndOverlay2D() {
+    if (!LiteralFrames()) {
+        EndOverlay2DShaded();
+        return;
+    }
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -104,6 +118,10 @@ void EndOverlay2D() {
 
 void DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
                     int32_t slot) {
+    if (!LiteralFrames()) {
+        DrawTintedQuadShaded(x0, y0, x1, y1, r, g, b, a, slot);
+        return;
+    }
     BeginOverlay2D();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -116,6 +134,10 @@ void DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, fl
 }
 
 void DrawOverlayRect(float x0, float y0, float x1, float y1) {
+    if (!LiteralFrames()) {
+        DrawOverlayRectShaded(x0, y0, x1, y1);
+        return;
+    }
     // Texture rows run bottom-up, overlay rows top-down: hence 1 - y.
     glBegin(GL_QUADS);
     glTexCoord2f(x0, 1 - y0);

@@ -98,6 +98,7 @@ void TearDownScenes() {
     Mesh* const order[] = {&city,    &tree,        &road2, &road1, &robot1,  &robot2,   &robot3,
                            &ribbons, &cityRibbons, &title, &balls, &credits, &greetings};
     for (Mesh* mesh : order) FreeMesh(mesh);
+    ForgetMeshBuffers();
     DeleteAllTextures();
     loadingTexture = dirtTexture = whiteTexture = envTexture = -1;
 }

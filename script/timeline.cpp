@@ -2,7 +2,7 @@
 
 #include "host/display.h"
 #include "render/draw_list.h"
-#include "render/fast_frame.h"
+#include "render/frame.h"
 #include "render/glow.h"
 #include "render/screen_quads.h"
 #include "script/scene_objects.h"
@@ -14,8 +14,6 @@ namespace {
 
 constexpr uint32_t kDefaultBackground = 0xFFFF00;
 constexpr int32_t kGlowAlpha = 12;
-constexpr int32_t kGlowAdditive = 1;
-constexpr int32_t kGlowBlended = 0;
 
 void RunSceneScript(const SceneFrame& frame, int32_t t) {
     switch (frame.type) {
@@ -38,23 +36,7 @@ void RunSceneScript(const SceneFrame& frame, int32_t t) {
     }
 }
 
-// The post passes one by one, as blended full-screen quads: the reference picture.
-void FinishFrameLiteral(const SceneFrame& frame, int32_t t) {
-    CompositeGlow(0, 0, 1, 1, kGlowAlpha, kGlowAdditive);
-
-    if (IntroFadeShown(frame.type, frame.sceneTime)) {
-        DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, IntroFadeAlpha(frame.sceneTime), whiteTexture);
-    }
-    if (EndFadeShown(t)) {
-        const float q = EndFadeLevel(t);
-        CompositeGlow(0, 0, 1, 1, EndFadeGlowAlpha(q), kGlowBlended);
-        DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, q, whiteTexture);
-    }
-
-    DrawScreenImage(dirtTexture, 0, 0, 1, 1, ScreenMultiply);
-}
-
-// What the post passes of this frame lay over it, for the fast path.
+// What the post passes of this frame lay over it.
 FrameFinish PostPasses(const SceneFrame& frame, int32_t t) {
     FrameFinish finish = {};
     finish.glowAlpha = kGlowAlpha;
@@ -84,16 +66,8 @@ void StepFrame(int32_t demoTime) {
     const SceneFrame frame = AdvanceTimeline(&timeline, demoTime);
     RunSceneScript(frame, demoTime);
 
-    const bool fast = FastFrameReady();
-    meshArrays = fast;
     UpdateGlow();
-    const FrameFinish finish = PostPasses(frame, demoTime);
-    if (fast) SumGlowLevels(finish);
     RenderDrawList();
-    if (fast) {
-        FinishFrameFast(finish);
-    } else {
-        FinishFrameLiteral(frame, demoTime);
-    }
+    FinishFrame(PostPasses(frame, demoTime));
     PresentFrame();
 }

@@ -1,5 +1,5 @@
 // The window's surface and the default render state, read back from a real context.
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <gtest/gtest.h>
 
 #include "host/display.h"

@@ -1,6 +1,7 @@
-// The draw list run for real: blending, depth writes, the environment override and frame
-// selection, checked in the pixels and the depth buffer.
-#include <GL/gl.h>
+// The draw list run for real on both frame paths: blending, depth writes, the environment
+// override and frame selection, checked in the pixels and the depth buffer, and the state left
+// behind in GL (literal) or the render-state record (default).
+#include "host/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,8 @@
 #include "assets/texture_slots.h"
 #include "host/display.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
+#include "render/render_state.h"
 #include "render/screen_quads.h"
 #include "support/test_support.h"
 
@@ -64,18 +67,17 @@ TestMesh RectMesh(Rect r, int32_t slot, float z = 0) {
     return m;
 }
 
-class DrawListTest : public ::testing::Test {
+class DrawListTest : public ::testing::TestWithParam<int32_t> {
   protected:
     void SetUp() override {
         OpenTestDisplay();
+        SetFramePath(GetParam());
         MakeSolidTexture(kRedSlot, 255, 0, 0);
         MakeSolidTexture(kGreenSlot, 0, 255, 0);
         MakeSolidTexture(kBlueSlot, 0, 0, 255);
         MakeSolidTexture(kWhiteSlot, 255, 255, 255);
         // One world unit per pixel, y up, depth 0.5 at z = 0.
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 800, 0, 600, -10, 10);
+        SetTestOrtho(0, 800, 0, 600, -10, 10);
         ClearToRGB(64, 64, 64);
         glClear(GL_DEPTH_BUFFER_BIT);
         ResetDrawList();
@@ -96,14 +98,55 @@ class DrawListTest : public ::testing::Test {
         QueueCommand(EnvTextureOff);
         RenderDrawList();
         ResetDrawList();
+        ForgetMeshBuffers(); // the test's meshes are gone
         envTextureSlot = -1;
-        glColor4f(1, 1, 1, 1);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
+        SetTestColour(1, 1, 1, 1);
+        const Mat4 identity = IdentityMatrix();
+        SetTestProjection(identity.m);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
 };
+
+INSTANTIATE_TEST_SUITE_P(, DrawListTest, ::testing::Values(FramePathLiteral, FramePathFast),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                             return info.param == FramePathLiteral ? "Literal" : "Default";
+                         });
+
+// The state the list left: GL's on the literal path, the record's on the default one.
+bool BlendOn() {
+    return LiteralFrames() ? glIsEnabled(GL_BLEND) : CurrentRenderState().blend;
+}
+bool SphereMapping() {
+    if (!LiteralFrames()) return CurrentRenderState().sphereMap;
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_GEN_S), glIsEnabled(GL_TEXTURE_GEN_T));
+    return glIsEnabled(GL_TEXTURE_GEN_S);
+}
+bool DepthWrites() {
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    if (!LiteralFrames()) {
+        EXPECT_EQ(bool(mask), CurrentRenderState().depthMask);
+    }
+    return mask;
+}
+void ExpectBlendFunc(GLenum src, GLenum dst) {
+    GLint s = 0, d = 0;
+    glGetIntegerv(GL_BLEND_SRC, &s);
+    glGetIntegerv(GL_BLEND_DST, &d);
+    EXPECT_EQ(s, static_cast<GLint>(src));
+    EXPECT_EQ(d, static_cast<GLint>(dst));
+    if (LiteralFrames()) return;
+    EXPECT_EQ(CurrentRenderState().blendSrc, src);
+    EXPECT_EQ(CurrentRenderState().blendDst, dst);
+}
+float CurrentRed() {
+    if (!LiteralFrames()) return CurrentRenderState().colour[0];
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[2], colour[0]);
+    return colour[0];
+}
 
 void ExpectPixel(int x, int y, int r, int g, int b, int tolerance = 1) {
     Rgba p = ReadScreenPixel(x, y);
@@ -127,18 +170,16 @@ const Rect kRight = {500, 200, 700, 400};
 
 } // namespace
 
-TEST_F(DrawListTest, EmptyListDrawsNothingAndChangesNoState) {
+TEST_P(DrawListTest, EmptyListDrawsNothingAndChangesNoState) {
     RenderDrawList();
     ExpectBackground(400, 300);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_TRUE(mask);
+    EXPECT_FALSE(BlendOn());
+    EXPECT_FALSE(SphereMapping());
+    EXPECT_TRUE(DepthWrites());
     EXPECT_FALSE(envOverride);
 }
 
-TEST_F(DrawListTest, AdditiveMeshSkipsDepthWritesAndOpaqueMeshWritesThem) {
+TEST_P(DrawListTest, AdditiveMeshSkipsDepthWritesAndOpaqueMeshWritesThem) {
     TestMesh a = RectMesh(kLeft, kRedSlot);
     TestMesh b = RectMesh(kRight, kGreenSlot);
     QueueCommand(BlendAdditive);
@@ -154,37 +195,25 @@ TEST_F(DrawListTest, AdditiveMeshSkipsDepthWritesAndOpaqueMeshWritesThem) {
     EXPECT_NEAR(DepthAt(600, 300), 0.5f, 1e-4f);
 }
 
-TEST_F(DrawListTest, CommandsLeaveTheirStateForTheNextPass) {
+TEST_P(DrawListTest, CommandsLeaveTheirStateForTheNextPass) {
     QueueCommand(SphereMapOn);
     QueueCommand(BlendMultiply);
     RenderDrawList();
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_ZERO);
-    EXPECT_EQ(dst, GL_SRC_COLOR);
-    GLboolean mask = GL_TRUE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_FALSE(mask);
+    EXPECT_TRUE(SphereMapping());
+    EXPECT_TRUE(BlendOn());
+    ExpectBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    EXPECT_FALSE(DepthWrites());
 
     ResetDrawList();
     QueueCommand(SphereMapOff);
     QueueCommand(BlendAlpha);
     RenderDrawList();
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_FALSE(mask);
+    EXPECT_FALSE(SphereMapping());
+    ExpectBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(DepthWrites());
 }
 
-TEST_F(DrawListTest, UnknownCodesAreSkippedWithTheirMarker) {
+TEST_P(DrawListTest, UnknownCodesAreSkippedWithTheirMarker) {
     TestMesh a = RectMesh(kLeft, kRedSlot);
     TestMesh b = RectMesh(kRight, kGreenSlot);
     QueueCommand(0);
@@ -194,10 +223,10 @@ TEST_F(DrawListTest, UnknownCodesAreSkippedWithTheirMarker) {
     RenderDrawList();
     ExpectPixel(200, 300, 255, 0, 0);
     ExpectPixel(600, 300, 0, 255, 0);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(BlendOn());
 }
 
-TEST_F(DrawListTest, EnvironmentOverrideTexturesEveryMeshAcrossFrames) {
+TEST_P(DrawListTest, EnvironmentOverrideTexturesEveryMeshAcrossFrames) {
     TestMesh a = RectMesh(kLeft, kRedSlot);
     TestMesh none = RectMesh(kRight, -1);
     SetEnvTexture(kBlueSlot);
@@ -230,22 +259,19 @@ TEST_F(DrawListTest, EnvironmentOverrideTexturesEveryMeshAcrossFrames) {
     ExpectPixel(200, 300, 255, 0, 0);
 }
 
-TEST_F(DrawListTest, MeshWithoutTextureDrawsNothingAndKeepsTheColour) {
+TEST_P(DrawListTest, MeshWithoutTextureDrawsNothingAndKeepsTheColour) {
     TestMesh none = RectMesh(kLeft, -1);
     TestMesh white = RectMesh(kRight, kWhiteSlot);
-    glColor3f(0.5f, 0.5f, 0.5f);
+    SetTestColour(0.5f, 0.5f, 0.5f, 1.0f);
     QueueMesh(&none.mesh);
     QueueMesh(&white.mesh);
     RenderDrawList();
     ExpectBackground(200, 300);
     ExpectPixel(600, 300, 128, 128, 128); // the white texture times the earlier colour
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 1.0f); // reset after the mesh that was drawn
-    EXPECT_EQ(colour[2], 1.0f);
+    EXPECT_EQ(CurrentRed(), 1.0f);        // reset after the mesh that was drawn
 }
 
-TEST_F(DrawListTest, CurrentFrameSelectsItsVerticesAndBadFramesDrawNothing) {
+TEST_P(DrawListTest, CurrentFrameSelectsItsVerticesAndBadFramesDrawNothing) {
     TestMesh m;
     AddFrame(m, {50, 100, 150, 200}, 0);
     AddFrame(m, {350, 100, 450, 200}, 0);
@@ -266,12 +292,10 @@ TEST_F(DrawListTest, CurrentFrameSelectsItsVerticesAndBadFramesDrawNothing) {
     ExpectBackground(100, 150);
     ExpectBackground(400, 150);
     ExpectBackground(700, 150);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(CurrentRed(), 1.0f);
 }
 
-TEST_F(DrawListTest, TriangleReachingOutsideItsFrameIsDroppedAlone) {
+TEST_P(DrawListTest, TriangleReachingOutsideItsFrameIsDroppedAlone) {
     TestMesh m = RectMesh({100, 100, 700, 500}, kRedSlot);
     m.triangles[0].indices[1] = 4; // one past the frame
     m.triangles.push_back({{0, 2, 0xFFFFFFFFu}});
@@ -283,7 +307,7 @@ TEST_F(DrawListTest, TriangleReachingOutsideItsFrameIsDroppedAlone) {
     ExpectBackground(600, 450);
 }
 
-TEST_F(DrawListTest, PlacementTurnsBy180Over3Point1416) {
+TEST_P(DrawListTest, PlacementTurnsBy180Over3Point1416) {
     TestMesh bar = RectMesh({-100, -5 + 600, 100, 5 + 600}, kWhiteSlot);
     bar.mesh.position = {400, 300, 0};
     bar.mesh.roll = static_cast<float>(M_PI / 2);
@@ -298,6 +322,15 @@ TEST_F(DrawListTest, PlacementTurnsBy180Over3Point1416) {
     DrawMesh(&bar.mesh);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // The shaders' placement, worked out on the CPU, is GL's bit for bit.
+    const Mat4 placement = MeshPlacement(&bar.mesh);
+    for (int i = 0; i < 16; ++i) {
+        if (LiteralFrames()) {
+            EXPECT_EQ(placement.m[i], m[i]) << "element " << i;
+        } else {
+            m[i] = placement.m[i];
+        }
+    }
     const double degrees = static_cast<float>(bar.mesh.yaw * 180 * 0.31830914183855363);
     EXPECT_NEAR(degrees, 89.99979, 1e-5);
     EXPECT_NEAR(m[0], std::cos(degrees * M_PI / 180), 3e-7);
@@ -306,7 +339,7 @@ TEST_F(DrawListTest, PlacementTurnsBy180Over3Point1416) {
     EXPECT_FLOAT_EQ(m[13], 300);
 }
 
-TEST_F(DrawListTest, DrawingAppliesTheDefaultStateWhenNobodyHas) {
+TEST_P(DrawListTest, DrawingAppliesTheDefaultStateWhenNobodyHas) {
     TestMesh a = RectMesh(kLeft, kRedSlot);
     glDisable(GL_CULL_FACE);
     renderStateApplied = 0;
@@ -316,7 +349,7 @@ TEST_F(DrawListTest, DrawingAppliesTheDefaultStateWhenNobodyHas) {
     ExpectPixel(200, 300, 255, 0, 0);
 }
 
-TEST_F(DrawListTest, FullListRefusesEntriesAndSaysSoOnce) {
+TEST_P(DrawListTest, FullListRefusesEntriesAndSaysSoOnce) {
     TestMesh a = RectMesh(kLeft, kRedSlot);
     QueueMesh(nullptr); // would read as a marker and swallow the next entry
     EXPECT_EQ(drawList.count, 0);

@@ -33,8 +33,8 @@ void FakeSleep(uint32_t ms) {
     ++fake.sleeps;
 }
 void FakeStep(int32_t t) {
-    EXPECT_EQ(glowCaptured, 0) << "BeginFrame must clear the captured flag before each frame";
-    glowCaptured = 1;
+    EXPECT_FALSE(GlowCaptured()) << "BeginFrame must clear the captured flag before each frame";
+    SetGlowCaptured(true);
     fake.frameTimes.push_back(t);
 }
 

@@ -1,6 +1,6 @@
-// The glow chain rendered for real: its eight levels, the halo around a bright mesh, and the
-// alphas and state the composite leaves.
-#include <GL/gl.h>
+// The glow chain rendered for real: the halo around a bright mesh and the composite's alphas on
+// both frame paths; the literal chain's eight textures and the GL state its passes leave.
+#include "host/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +8,9 @@
 #include "assets/texture_slots.h"
 #include "host/frame_loop.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
 #include "render/glow.h"
+#include "render/render_state.h"
 #include "render/screen_quads.h"
 #include "support/test_support.h"
 
@@ -36,17 +38,16 @@ void MakeSquare() {
     square.vertexEntries = 4;
 }
 
-class GlowTest : public ::testing::Test {
+class GlowTest : public ::testing::TestWithParam<int32_t> {
   protected:
     void SetUp() override {
         OpenTestDisplay();
+        SetFramePath(GetParam());
         MakeSolidTexture(kWhiteSlot, 255, 255, 255);
         MakeSquare();
         // One world unit per pixel of the 800x600 frame, y up; the capture squeezes it.
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, 800, 0, 600, -10, 10);
-        glColor4f(1, 1, 1, 1);
+        SetTestOrtho(0, 800, 0, 600, -10, 10);
+        SetTestColour(1, 1, 1, 1);
         ResetDrawList();
         BeginFrame();
     }
@@ -57,12 +58,22 @@ class GlowTest : public ::testing::Test {
         glDeleteTextures(1, &textureSlots[kWhiteSlot]);
         textureSlots[kWhiteSlot] = 0;
         ResetDrawList();
-        glDisable(GL_BLEND);
-        glColor4f(1, 1, 1, 1);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
+        ForgetMeshBuffers();
+        SetBlend(false);
+        SetTestColour(1, 1, 1, 1);
+        const Mat4 identity = IdentityMatrix();
+        SetTestProjection(identity.m);
     }
 };
+
+// The literal chain's textures and the GL state its passes leave.
+class LiteralGlowTest : public GlowTest {};
+
+INSTANTIATE_TEST_SUITE_P(, GlowTest, ::testing::Values(FramePathLiteral, FramePathFast),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                             return info.param == FramePathLiteral ? "Literal" : "Default";
+                         });
+INSTANTIATE_TEST_SUITE_P(, LiteralGlowTest, ::testing::Values(FramePathLiteral));
 
 // The glow of a list alone: the frame is left black by the downsample, then composited.
 void GlowOnBlack(Mesh* mesh, int32_t alpha) {
@@ -79,7 +90,7 @@ int Red(int x, int y) {
 
 } // namespace
 
-TEST_F(GlowTest, FirstUpdateCreatesEightLevelsAndLaterOnesNone) {
+TEST_P(LiteralGlowTest, FirstUpdateCreatesEightLevelsAndLaterOnesNone) {
     if (glowChainCreated) { // another case of this process got there first
         glDeleteTextures(kGlowLevels, glowChain);
         memset(glowChain, 0, sizeof glowChain);
@@ -111,7 +122,7 @@ TEST_F(GlowTest, FirstUpdateCreatesEightLevelsAndLaterOnesNone) {
     for (int i = 0; i < kGlowLevels; ++i) EXPECT_EQ(glowChain[i], first[i]);
 }
 
-TEST_F(GlowTest, BrightMeshGivesAFaintCopyAndAWideningHalo) {
+TEST_P(GlowTest, BrightMeshGivesAFaintCopyAndAWideningHalo) {
     GlowOnBlack(&square, 12);
     SaveFrame("glow_bright_square");
     // Inside: the sharp level 0 at 12/255 plus the blurred ones.
@@ -133,7 +144,7 @@ TEST_F(GlowTest, BrightMeshGivesAFaintCopyAndAWideningHalo) {
     EXPECT_EQ(p.b, p.r);
 }
 
-TEST_F(GlowTest, OnlyTheLowByteOfAlphaAndAdditiveCounts) {
+TEST_P(GlowTest, OnlyTheLowByteOfAlphaAndAdditiveCounts) {
     // A plain grey source: the clear colour is the glow's background, and the frame's.
     ClearToRGB(128, 128, 128);
     UpdateGlow();
@@ -146,7 +157,7 @@ TEST_F(GlowTest, OnlyTheLowByteOfAlphaAndAdditiveCounts) {
     EXPECT_EQ(Red(400, 300), 255);
 }
 
-TEST_F(GlowTest, CompositeKeepsTheAlphaByteAndLeavesTheLastLevelsColour) {
+TEST_P(LiteralGlowTest, CompositeKeepsTheAlphaByteAndLeavesTheLastLevelsColour) {
     GlowOnBlack(&square, 12);
     EXPECT_EQ(glowColor[3], 0);
     GLfloat colour[4];
@@ -167,7 +178,7 @@ TEST_F(GlowTest, CompositeKeepsTheAlphaByteAndLeavesTheLastLevelsColour) {
     glowColor[3] = 0;
 }
 
-TEST_F(GlowTest, RectangleCompositesTheSamePartOfTheImage) {
+TEST_P(GlowTest, RectangleCompositesTheSamePartOfTheImage) {
     ClearToRGB(128, 128, 128);
     UpdateGlow();
     ClearToColor(0);
@@ -188,7 +199,7 @@ TEST_F(GlowTest, RectangleCompositesTheSamePartOfTheImage) {
     EXPECT_EQ(Red(200, 150), 255);
 }
 
-TEST_F(GlowTest, SecondUpdateInAFrameKeepsTheCaptureButClearsAgain) {
+TEST_P(GlowTest, SecondUpdateInAFrameKeepsTheCaptureButClearsAgain) {
     ClearToColor(0);
     QueueMesh(&square);
     UpdateGlow();
@@ -205,10 +216,10 @@ TEST_F(GlowTest, SecondUpdateInAFrameKeepsTheCaptureButClearsAgain) {
     EXPECT_EQ(Red(200, 150), 0);
 }
 
-TEST_F(GlowTest, UpdateLeavesAClearFrameAndTheStateTheVisiblePassExpects) {
+TEST_P(LiteralGlowTest, UpdateLeavesAClearFrameAndTheStateTheVisiblePassExpects) {
     ClearToRGB(0, 0, 64);
     QueueMesh(&square);
-    glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
+    SetTestColour(0.2f, 0.4f, 0.6f, 0.8f);
     GLfloat projection[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     UpdateGlow();

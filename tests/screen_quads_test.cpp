@@ -1,10 +1,13 @@
-// Clear colours, full-screen pictures and tinted quads, read back from the offscreen frame.
-#include <GL/gl.h>
+// Clear colours, full-screen pictures and tinted quads, read back from the offscreen frame, on
+// both frame paths; the GL state the literal quads leave, on the literal path.
+#include "host/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "assets/texture_slots.h"
+#include "render/frame.h"
+#include "render/render_state.h"
 #include "render/screen_quads.h"
 #include "support/test_support.h"
 
@@ -29,10 +32,11 @@ uint32_t MakeTexture(int32_t slot, int size, const uint8_t* rgba) {
     return name;
 }
 
-class ScreenQuads : public ::testing::Test {
+class ScreenQuads : public ::testing::TestWithParam<int32_t> {
   protected:
     void SetUp() override {
         OpenTestDisplay();
+        SetFramePath(GetParam());
         const uint8_t white[4] = {255, 255, 255, 255};
         const uint8_t black[4] = {0, 0, 0, 255};
         // Rows bottom-up in memory: texture row t = 0 is red/green, row t = 1 blue/yellow.
@@ -41,8 +45,8 @@ class ScreenQuads : public ::testing::Test {
         MakeTexture(kWhiteSlot, 1, white);
         MakeTexture(kBlackSlot, 1, black);
         MakeTexture(kQuadrantSlot, 2, quadrants);
-        glColor4f(1, 1, 1, 1);
-        glDisable(GL_BLEND);
+        SetTestColour(1, 1, 1, 1);
+        SetBlend(false);
     }
     void TearDown() override {
         if (HasFailure())
@@ -52,11 +56,20 @@ class ScreenQuads : public ::testing::Test {
             glDeleteTextures(1, &textureSlots[slot]);
             textureSlots[slot] = 0;
         }
-        glColor4f(1, 1, 1, 1);
-        glDisable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ZERO);
+        SetTestColour(1, 1, 1, 1);
+        SetBlend(false);
+        SetBlendFunc(GL_ONE, GL_ZERO);
     }
 };
+
+// The literal quads' own state, checked in GL.
+class LiteralScreenQuads : public ScreenQuads {};
+
+INSTANTIATE_TEST_SUITE_P(, ScreenQuads, ::testing::Values(FramePathLiteral, FramePathFast),
+                         [](const ::testing::TestParamInfo<int32_t>& info) {
+                             return info.param == FramePathLiteral ? "Literal" : "Default";
+                         });
+INSTANTIATE_TEST_SUITE_P(, LiteralScreenQuads, ::testing::Values(FramePathLiteral));
 
 void ExpectPixel(int x, int y, int r, int g, int b, int tolerance = 1) {
     Rgba p = ReadScreenPixel(x, y);
@@ -101,7 +114,7 @@ bool SameState(const QuadState& a, const QuadState& b) {
 
 } // namespace
 
-TEST_F(ScreenQuads, ClearsUseByteOver256AndIgnoreTheTopByte) {
+TEST_P(ScreenQuads, ClearsUseByteOver256AndIgnoreTheTopByte) {
     // 255/256 = 0.99609375 stores as 254.004; Mesa (llvmpipe) rounds that to 254, not 255.
     ClearToColor(0x00FFFFFF);
     GLfloat clear[4];
@@ -120,7 +133,7 @@ TEST_F(ScreenQuads, ClearsUseByteOver256AndIgnoreTheTopByte) {
     ExpectPixel(0, 0, 128, 64, 254, 1);
 }
 
-TEST_F(ScreenQuads, ClearLeavesTheDepthBuffer) {
+TEST_P(ScreenQuads, ClearLeavesTheDepthBuffer) {
     glClearDepth(0.25);
     glClear(GL_DEPTH_BUFFER_BIT);
     glClearDepth(1.0);
@@ -131,7 +144,7 @@ TEST_F(ScreenQuads, ClearLeavesTheDepthBuffer) {
     glClear(GL_DEPTH_BUFFER_BIT);
 }
 
-TEST_F(ScreenQuads, MultipliedPictureKeepsWhiteAndBlackensBlack) {
+TEST_P(ScreenQuads, MultipliedPictureKeepsWhiteAndBlackensBlack) {
     ClearToRGB(200, 100, 50);
     DrawScreenImage(kWhiteSlot, 0, 0, 1, 1, ScreenMultiply);
     ExpectPixel(400, 300, 200, 100, 50);
@@ -140,7 +153,7 @@ TEST_F(ScreenQuads, MultipliedPictureKeepsWhiteAndBlackensBlack) {
     ExpectPixel(700, 300, 200, 100, 50);
 }
 
-TEST_F(ScreenQuads, MissingPictureDrawsAPlainQuad) {
+TEST_P(ScreenQuads, MissingPictureDrawsAPlainQuad) {
     // A failed load leaves -1: texture 0 is bound and the multiply leaves the frame alone.
     ClearToRGB(30, 160, 90);
     DrawScreenImage(-1, 0, 0, 1, 1, ScreenMultiply);
@@ -148,7 +161,7 @@ TEST_F(ScreenQuads, MissingPictureDrawsAPlainQuad) {
     DrawScreenImage(kTextureSlotCount, 0, 0, 1, 1, ScreenMultiply);
     ExpectPixel(400, 300, 30, 160, 90);
     // Opaque, it shows the current colour.
-    glColor3f(0, 0, 1);
+    SetTestColour(0, 0, 1, 1);
     DrawScreenImage(-1, 0.5f, 0, 1, 1, ScreenOpaque);
     ExpectPixel(700, 300, 0, 0, 255);
     ExpectPixel(100, 300, 30, 160, 90);
@@ -157,7 +170,7 @@ TEST_F(ScreenQuads, MissingPictureDrawsAPlainQuad) {
     ExpectPixel(100, 300, 15, 80, 45);
 }
 
-TEST_F(ScreenQuads, PictureIsUprightAndFillsItsRectangle) {
+TEST_P(ScreenQuads, PictureIsUprightAndFillsItsRectangle) {
     ClearToColor(0);
     DrawScreenImage(kQuadrantSlot, 0.25f, 0.25f, 0.75f, 0.75f, ScreenOpaque);
     ExpectPixel(250, 200, 255, 0, 0, 0);   // t = 0 row at the top, s = 0 at the left
@@ -168,7 +181,7 @@ TEST_F(ScreenQuads, PictureIsUprightAndFillsItsRectangle) {
     ExpectPixel(400, 500, 0, 0, 0, 0);
 }
 
-TEST_F(ScreenQuads, PictureLeavesEveryStateAsItFoundIt) {
+TEST_P(LiteralScreenQuads, PictureLeavesEveryStateAsItFoundIt) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glFrustum(-1, 1, -0.75, 0.75, 1, 100);
@@ -192,32 +205,29 @@ TEST_F(ScreenQuads, PictureLeavesEveryStateAsItFoundIt) {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-TEST_F(ScreenQuads, UnknownBlendKeepsTheEarlierFunction) {
+TEST_P(ScreenQuads, UnknownBlendKeepsTheEarlierFunction) {
     // Blend 7 turns blending on with the function already set: additive here.
     ClearToRGB(100, 100, 100);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glColor3f(0.25f, 0.25f, 0.25f);
+    SetBlendFunc(GL_ONE, GL_ONE);
+    SetTestColour(0.25f, 0.25f, 0.25f, 1);
     DrawScreenImage(kWhiteSlot, 0, 0, 1, 1, 7);
     ExpectPixel(400, 300, 164, 164, 164);
     // Opaque ignores the frame, alpha blends by the quad's alpha.
-    glColor4f(0, 1, 0, 0.5f);
+    SetTestColour(0, 1, 0, 0.5f);
     DrawScreenImage(kWhiteSlot, 0, 0, 1, 1, ScreenAlpha);
     ExpectPixel(400, 300, 82, 210, 82, 2);
-    glColor4f(1, 0, 0, 0.5f);
+    SetTestColour(1, 0, 0, 0.5f);
     DrawScreenImage(kWhiteSlot, 0, 0, 1, 1, ScreenOpaque);
     ExpectPixel(400, 300, 255, 0, 0);
 }
 
-TEST_F(ScreenQuads, TintedQuadDarkensByItsAlphaAndLeavesWhiteAlphaBlending) {
+TEST_P(ScreenQuads, TintedQuadDarkensByItsAlphaAndLeavesWhiteAlphaBlending) {
     ClearToRGB(200, 100, 40);
-    glDisable(GL_BLEND);
+    SetBlend(false);
     DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, 0.5f, kWhiteSlot);
     ExpectPixel(400, 300, 100, 50, 20);
     ExpectPixel(0, 0, 100, 50, 20);
     ExpectPixel(799, 599, 100, 50, 20);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour) EXPECT_EQ(c, 1.0f);
     GLint src = 0, dst = 0;
     glGetIntegerv(GL_BLEND_SRC, &src);
     glGetIntegerv(GL_BLEND_DST, &dst);
@@ -226,12 +236,22 @@ TEST_F(ScreenQuads, TintedQuadDarkensByItsAlphaAndLeavesWhiteAlphaBlending) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND)); // the enable bits come back
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    if (!LiteralFrames()) {
+        const RenderState& state = CurrentRenderState();
+        for (float c : state.colour) EXPECT_EQ(c, 1.0f);
+        EXPECT_EQ(state.blendSrc, static_cast<uint32_t>(GL_SRC_ALPHA));
+        EXPECT_FALSE(state.blend);
+        return;
+    }
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    for (float c : colour) EXPECT_EQ(c, 1.0f);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_PROJECTION);
 }
 
-TEST_F(ScreenQuads, TintedQuadCoversOnlyItsRectangleAndClampsAlpha) {
+TEST_P(ScreenQuads, TintedQuadCoversOnlyItsRectangleAndClampsAlpha) {
     ClearToColor(0);
     DrawTintedQuad(0.5f, 0.5f, 1, 1, 1, 1, 1, 2.0f, kWhiteSlot);
     ExpectPixel(600, 450, 255, 255, 255);

@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include "host/display.h"
 #include "assets/texture_slots.h"
 #include "host/platform.h"
+#include "render/matrix.h"
+#include "render/render_state.h"
 #include "tools/png_writer.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +24,26 @@ void OpenTestDisplay() {
     OpenDisplay(false);
     ApplyDefaultRenderState();
     open = true;
+}
+
+void SetTestProjection(const float columnMajor[16]) {
+    Mat4 m;
+    for (int i = 0; i < 16; ++i) m.m[i] = columnMajor[i];
+    SetProjection(m);
+    if (!HasFixedFunction()) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(columnMajor);
+}
+
+void SetTestOrtho(double left, double right, double bottom, double top, double zNear, double zFar) {
+    Mat4 m = IdentityMatrix();
+    MultiplyOrtho(&m, left, right, bottom, top, zNear, zFar);
+    SetTestProjection(m.m);
+}
+
+void SetTestColour(float r, float g, float b, float a) {
+    SetColour(r, g, b, a);
+    if (HasFixedFunction()) glColor4f(r, g, b, a);
 }
 
 Rgba ReadScreenPixel(int x, int y) {

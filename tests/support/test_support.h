@@ -7,6 +7,12 @@
 // Opens the 800x600 offscreen display once per process and applies the default render state.
 void OpenTestDisplay();
 
+// The projection the draw list draws through and the current colour, on either frame path: in
+// GL where the context has the fixed-function pipeline, and in the render-state record.
+void SetTestProjection(const float columnMajor[16]);
+void SetTestOrtho(double left, double right, double bottom, double top, double zNear, double zFar);
+void SetTestColour(float r, float g, float b, float a);
+
 struct Rgba {
     uint8_t r, g, b, a;
 };

@@ -1,6 +1,6 @@
 // lockstep-capture: runs the show offscreen at a fixed frame rate and writes stills, frame
 // pictures, a video and the spectrum the scripts saw.
-#include <GL/gl.h>
+#include "host/gl_api.h"
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,7 +17,7 @@
 #include "host/platform.h"
 #include "music/music.h"
 #include "music/band_analysis.h"
-#include "render/fast_frame.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 #include "tools/capture/capture_args.h"
@@ -235,15 +235,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (int code = PrepareOutputs()) return code;
-    if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &framePath);
+    if (!run.args.framePath.empty()) {
+        int32_t path = FramePathUnchosen;
+        ParseFramePath(run.args.framePath.c_str(), &path);
+        SetFramePath(path);
+    }
 
     frameWidth = run.args.frameWidth;
     frameHeight = run.args.frameHeight;
     OpenDisplay(false);
-    if (!glGetString(GL_VERSION)) {
+    if (!PlatformHasGL()) {
         fprintf(stderr, "lockstep-capture: no OpenGL context\n");
         return kExitFailed;
     }
+    fprintf(stderr, "lockstep-capture: %s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     if (!PlatformFrameFitsContext()) return kExitBadArguments;
     ApplyDefaultRenderState();
     SetUpScenes();

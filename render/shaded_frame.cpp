@@ -1,0 +1,350 @@
+#include "render/shaded_frame.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "assets/texture_slots.h"
+#include "host/gl_api.h"
+#include "host/platform.h"
+#include "render/draw_list.h"
+#include "render/frame.h"
+#include "render/glow.h"
+#include "render/render_state.h"
+#include "render/shaded_draw.h"
+#include "render/shaded_quads.h"
+
+namespace {
+
+constexpr int32_t kByteMask = 0xFF;
+constexpr float kByte = 255.0f;
+// Levels 1 to 7 are summed on level 1's texel grid.
+constexpr int kSumSize = kGlowSourceSize / 2;
+// Texture units of the passes: the frame's scene on 0, then the levels, then the dirt.
+constexpr int kSceneUnit = 0;
+constexpr int kFirstLevelUnit = 1;
+constexpr int kFinishSumUnit = 2;
+constexpr int kFinishDirtUnit = 3;
+constexpr int kFadeDirtUnit = kFirstLevelUnit + kGlowLevels;
+constexpr int kUnitsNeeded = kFadeDirtUnit + 1;
+
+// A texture with a framebuffer that draws into it.
+struct Target {
+    GLuint texture, framebuffer;
+    int width, height;
+};
+
+struct PassUniforms {
+    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha;
+};
+
+struct ShadedFrame {
+    bool tried;
+    const char* missing; // why the default path cannot run, or null
+    bool created;
+    Target levels[kGlowLevels]; // level 0 has a depth buffer: the scene renders into it
+    Target sum;
+    Target scene; // the visible render, frame-sized, with a depth buffer
+    Target dirt;  // the dirt quad as the frame's pixels see it
+    GLuint depthBuffers[2];
+    PassUniforms sumPass, finishPass, fadePass;
+    GLint hostFramebuffer; // where the finished frame goes: the window's or the host's own
+    uint32_t dirtBakedFrom;
+    bool dirtStale;
+};
+
+ShadedFrame frame;
+
+bool Hidden(const char* variable) {
+    const char* value = getenv(variable);
+    return value && *value && strcmp(value, "0") != 0;
+}
+
+GLenum DepthFormat() {
+    if (HasFixedFunction()) return GL_DEPTH_COMPONENT24;
+    return GLAD_GL_OES_depth24 ? GL_DEPTH_COMPONENT24_OES : GL_DEPTH_COMPONENT16;
+}
+
+// RGBA: the colour format every context can render into. Levels filter linearly; the frame's
+// textures are read one texel a pixel.
+bool CreateTarget(Target* t, int width, int height, bool linear, GLuint depth) {
+    t->width = width;
+    t->height = height;
+    glGenTextures(1, &t->texture);
+    glBindTexture(GL_TEXTURE_2D, t->texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    const GLint filter = linear ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    // S repeats on the levels as in the literal chain. T is clamped by the shaders' own edge;
+    // within 0..1 a mirrored repeat reads as a clamp to the edge, and it keeps llvmpipe on the
+    // exact filtering it gives the literal chain's GL_CLAMP (with a plain repeat or clamp it
+    // filters in 8-bit steps, a byte off now and then).
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, linear ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, linear ? GL_MIRRORED_REPEAT : GL_CLAMP_TO_EDGE);
+    glGenFramebuffers(1, &t->framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->texture, 0);
+    if (depth)
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+GLuint CreateDepthBuffer(GLuint name, int width, int height) {
+    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    glRenderbufferStorage(GL_RENDERBUFFER, DepthFormat(), width, height);
+    return name;
+}
+
+bool CreateTargets() {
+    GLint bound = 0, framebuffer = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    glGenRenderbuffers(2, frame.depthBuffers);
+    const GLuint sourceDepth = CreateDepthBuffer(frame.depthBuffers[0], kGlowSourceSize,
+                                                 kGlowSourceSize);
+    const GLuint frameDepth = CreateDepthBuffer(frame.depthBuffers[1], frameWidth, frameHeight);
+    bool complete = true;
+    for (int i = 0; i < kGlowLevels; ++i) {
+        const int size = kGlowSourceSize >> i;
+        complete &= CreateTarget(&frame.levels[i], size, size, true, i == 0 ? sourceDepth : 0);
+    }
+    complete &= CreateTarget(&frame.sum, kSumSize, kSumSize, true, 0);
+    complete &= CreateTarget(&frame.scene, frameWidth, frameHeight, false, frameDepth);
+    complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    return complete;
+}
+
+void LocatePassUniforms(ShaderProgram program, PassUniforms* u) {
+    const GLuint p = ShaderProgramName(program);
+    glUseProgram(p);
+    u->alphas[0] = glGetUniformLocation(p, "alphas0");
+    u->alphas[1] = glGetUniformLocation(p, "alphas1");
+    u->fadeAlphas[0] = glGetUniformLocation(p, "fadeAlphas0");
+    u->fadeAlphas[1] = glGetUniformLocation(p, "fadeAlphas1");
+    u->introAlpha = glGetUniformLocation(p, "introAlpha");
+    u->blackAlpha = glGetUniformLocation(p, "blackAlpha");
+    // Samplers on their units, once: level i on unit 1 + i.
+    char name[16];
+    for (int i = 0; i < kGlowLevels; ++i) {
+        snprintf(name, sizeof name, "level%d", i);
+        glUniform1i(glGetUniformLocation(p, name), kFirstLevelUnit + i);
+    }
+    glUniform1i(glGetUniformLocation(p, "scene"), kSceneUnit);
+    glUniform1i(glGetUniformLocation(p, "image"), kSceneUnit);
+    const bool fade = program == ProgramFade;
+    glUniform1i(glGetUniformLocation(p, "levelSum"), kFinishSumUnit);
+    glUniform1i(glGetUniformLocation(p, "dirt"), fade ? kFadeDirtUnit : kFinishDirtUnit);
+    glUseProgram(0);
+}
+
+const char* Prepare() {
+    if (Hidden("LOCKSTEP_HIDE_GLSL") || !(GLAD_GL_VERSION_2_0 || GLAD_GL_ES_VERSION_2_0))
+        return "this OpenGL context has no GLSL shaders";
+    if (!glGenFramebuffers || !glFramebufferTexture2D)
+        return "this OpenGL context has no framebuffer objects";
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    if (units < kUnitsNeeded) return "this OpenGL context has too few texture units";
+    if (frame.created) return nullptr;
+    const char* reason = nullptr;
+    if (!PrepareShadedDrawing(!HasFixedFunction(), &reason)) return reason;
+    if (!CreateTargets()) return "the frame's render targets are incomplete";
+    LocatePassUniforms(ProgramSum, &frame.sumPass);
+    LocatePassUniforms(ProgramFinish, &frame.finishPass);
+    LocatePassUniforms(ProgramFade, &frame.fadePass);
+    PassUniforms copy;
+    LocatePassUniforms(ProgramCopy, &copy);
+    frame.created = true;
+    return nullptr;
+}
+
+// The running alphas of the eight composite quads: each level gets 15/16 of the one before.
+void LevelAlphas(int32_t first, float alpha[kGlowLevels]) {
+    int32_t a = first & kByteMask;
+    for (int i = 0; i < kGlowLevels; ++i) {
+        alpha[i] = static_cast<float>(a);
+        a = (a * 15) >> 4;
+    }
+}
+
+// A colour's alpha as the blending sees it: clamped and stored as a byte.
+float AlphaByte(float a) {
+    if (!(a > 0.0f)) return 0.0f;
+    if (a >= 1.0f) return kByte;
+    return static_cast<float>(static_cast<int32_t>(a * kByte + 0.5f));
+}
+
+void SetAlphas(const GLint locations[2], int32_t first) {
+    float alpha[kGlowLevels];
+    LevelAlphas(first, alpha);
+    glUniform4fv(locations[0], 1, alpha);
+    glUniform4fv(locations[1], 1, alpha + 4);
+}
+
+void BindTarget(const Target& t) {
+    glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+    glViewport(0, 0, t.width, t.height);
+}
+
+// The passes draw every pixel of their target as computed: no blending, no depth, no culling.
+void PlainPasses() {
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+}
+
+// The literal dirt quad drawn opaque in white, kept pixel for pixel.
+void BakeDirt(int32_t slot) {
+    frame.dirtBakedFrom = TextureSlotName(slot);
+    frame.dirtStale = false;
+    const RenderState& state = CurrentRenderState();
+    const float colour[4] = {state.colour[0], state.colour[1], state.colour[2], state.colour[3]};
+    BindTarget(frame.dirt);
+    SetColour(1, 1, 1, 1);
+    DrawScreenImageShaded(slot, 0, 0, 1, 1, 0);
+    SetColour(colour[0], colour[1], colour[2], colour[3]);
+}
+
+void SumLevels(const FrameFinish& finish) {
+    BindTarget(frame.sum);
+    for (int i = 1; i < kGlowLevels; ++i)
+        BindTextureUnit(kFirstLevelUnit + i, frame.levels[i].texture);
+    glUseProgram(ShaderProgramName(ProgramSum));
+    SetAlphas(frame.sumPass.alphas, finish.glowAlpha);
+    DrawFullScreenPass(ProgramSum);
+}
+
+void DrawFinish(const FrameFinish& finish) {
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.hostFramebuffer));
+    glViewport(0, 0, frameWidth, frameHeight);
+    BindTextureUnit(kSceneUnit, frame.scene.texture);
+    const float intro = finish.intro ? AlphaByte(finish.introAlpha) : 0.0f;
+    if (!finish.endFade) {
+        BindTextureUnit(kFirstLevelUnit, frame.levels[0].texture);
+        BindTextureUnit(kFinishSumUnit, frame.sum.texture);
+        BindTextureUnit(kFinishDirtUnit, frame.dirt.texture);
+        glUseProgram(ShaderProgramName(ProgramFinish));
+        SetAlphas(frame.finishPass.alphas, finish.glowAlpha);
+        glUniform1f(frame.finishPass.introAlpha, intro);
+        DrawFullScreenPass(ProgramFinish);
+        return;
+    }
+    for (int i = 0; i < kGlowLevels; ++i)
+        BindTextureUnit(kFirstLevelUnit + i, frame.levels[i].texture);
+    BindTextureUnit(kFadeDirtUnit, frame.dirt.texture);
+    glUseProgram(ShaderProgramName(ProgramFade));
+    SetAlphas(frame.fadePass.alphas, finish.glowAlpha);
+    SetAlphas(frame.fadePass.fadeAlphas, finish.endGlowAlpha);
+    glUniform1f(frame.fadePass.introAlpha, intro);
+    glUniform1f(frame.fadePass.blackAlpha, AlphaByte(finish.endLevel));
+    DrawFullScreenPass(ProgramFade);
+}
+
+bool IsOwnFramebuffer(GLint name) {
+    if (name == 0) return false;
+    const GLuint n = static_cast<GLuint>(name);
+    for (const Target& t : frame.levels)
+        if (t.framebuffer == n) return true;
+    return n == frame.sum.framebuffer || n == frame.scene.framebuffer ||
+           n == frame.dirt.framebuffer;
+}
+
+} // namespace
+
+const char* PrepareShadedFrame() {
+    if (!frame.tried) {
+        frame.tried = true;
+        frame.missing = Prepare();
+        frame.dirtStale = true;
+    }
+    return frame.missing;
+}
+
+void ForgetShadedFrame() {
+    frame.tried = false;
+    frame.dirtStale = true;
+}
+
+void UpdateGlowShaded(bool* captured) {
+    if (!*captured) {
+        GLint bound = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+        if (!IsOwnFramebuffer(bound)) frame.hostFramebuffer = bound;
+        BindTarget(frame.levels[0]);
+        // The frame's clear colour is the glow's background too.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        RenderDrawList();
+        *captured = true;
+    }
+    // Each level is the one before at half the size: linear filtering averages 2 x 2.
+    PlainPasses();
+    for (int i = 1; i < kGlowLevels; ++i) {
+        BindTarget(frame.levels[i]);
+        BindTextureUnit(kSceneUnit, frame.levels[i - 1].texture);
+        DrawFullScreenPass(ProgramCopy);
+    }
+    // What the literal shrinking leaves: alpha blending, white, the last level bound.
+    SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    SetColour(1, 1, 1, 1);
+    SetBoundTexture(frame.levels[kGlowLevels - 1].texture);
+    ReapplyRenderState();
+    // The visible pass draws into the frame's texture, cleared as the literal chain leaves the
+    // frame.
+    BindTarget(frame.scene);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
+    BeginOverlay2DShaded();
+    SetBlend(true);
+    SetBlendFunc(GL_SRC_ALPHA, (additive & kByteMask) ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    glViewport(0, 0, frameWidth, frameHeight);
+    int32_t a = alpha & kByteMask;
+    for (const Target& level : frame.levels) {
+        SetBoundTexture(level.texture);
+        SetColour(glowColor[0] / kByte, glowColor[1] / kByte, glowColor[2] / kByte, a / kByte);
+        a = (a * 15) >> 4;
+        DrawOverlayRectShaded(x0, y0, x1, y1);
+    }
+    EndOverlay2DShaded();
+}
+
+void FinishFrameShaded(const FrameFinish& finish) {
+    if (frame.dirtStale || TextureSlotName(finish.dirtSlot) != frame.dirtBakedFrom)
+        BakeDirt(finish.dirtSlot);
+    PlainPasses();
+    if (!finish.endFade) SumLevels(finish);
+    DrawFinish(finish);
+    ReapplyRenderState();
+    // The state the literal passes leave, which the next frame's scene starts from: the black
+    // quad's or the white's, else the additive composite's last level with its alpha.
+    if (finish.endFade || finish.intro) {
+        SetBoundTexture(TextureSlotName(finish.whiteSlot));
+        SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        SetColour(1, 1, 1, 1);
+    } else {
+        float alpha[kGlowLevels];
+        LevelAlphas(finish.glowAlpha, alpha);
+        SetBoundTexture(frame.levels[kGlowLevels - 1].texture);
+        SetBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        SetColour(1, 1, 1, alpha[kGlowLevels - 1] / kByte);
+    }
+}
+
+void LeaveShadedFrame() {
+    if (!frame.created) return;
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    if (IsOwnFramebuffer(bound))
+        glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.hostFramebuffer));
+    glViewport(0, 0, frameWidth, frameHeight);
+}
+
+int ShadedGlowLevelSize(uint32_t name) {
+    if (name == 0) return 0;
+    for (const Target& level : frame.levels)
+        if (level.texture == name) return level.width;
+    return 0;
+}

@@ -1,0 +1,27 @@
+// The shaders of the default frame path, written once in GLSL ES 1.00 and compiled as desktop
+// GLSL 1.20 with a different first line: the fixed-function stand-in that draws meshes and
+// quads, and the full-screen passes that shrink, sum and lay the glow over the frame.
+#pragma once
+#include <cstdint>
+
+enum ShaderProgram : int32_t {
+    ProgramDraw,   // meshes and quads: modulate, sphere map, GL_CLAMP'd glow levels
+    ProgramCopy,   // one texture, unchanged: a glow level shrunk from the one before
+    ProgramSum,    // glow levels 1 to 7, weighted, on level 1's grid
+    ProgramFinish, // the frame, level 0 and that sum, the intro white and the dirt
+    ProgramFade,   // the same with the end fade, every level at the frame's size
+    kProgramCount,
+};
+
+// Vertex attribute locations, the same in every program.
+enum ShaderAttribute : uint32_t {
+    AttributePosition = 0, // vec3; the full-screen passes give vec2 corners 0..1
+    AttributeTexCoord = 1,
+    AttributeNormal = 2,
+};
+
+// Compiles and links every program for an OpenGL ES (es) or desktop context; on failure says
+// why in *reason and returns false.
+bool BuildShaderPrograms(bool es, const char** reason);
+// The program's GL name (0 before BuildShaderPrograms succeeded).
+uint32_t ShaderProgramName(ShaderProgram program);
