@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     if (show.options.frameWidth > 0)
         WebSetFrameSize(show.options.frameWidth, show.options.frameHeight);
     OpenDisplay(false);
-    if (!WebHasContext()) {
+    if (!PlatformHasGL()) {
         Fail("This browser gives the page no WebGL, which the show needs to draw.");
         return 0;
     }

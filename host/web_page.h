@@ -19,5 +19,4 @@ void PagePixels(bool box, int* width, int* height);
 
 // The web platform layer's own (host/web_platform.cpp), besides host/platform.h.
 void WebKeepFrames(bool keep); // before the context exists: frames stay readable (stills)
-bool WebHasContext();
 void WebSetFrameSize(int width, int height); // the frame, the canvas's pixels and its layout

@@ -3,11 +3,11 @@
 // everything they drive are the desktop's code; the page's own flow is in host/web_main.cpp.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
-#include <GLES2/gl2.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "host/gl_api.h"
 #include "host/gl_calls.h"
 #include "host/platform.h"
 #include "host/web_page.h"
@@ -72,13 +72,29 @@ bool PlatformOpenWindow(bool) {
         return false;
     }
     emscripten_webgl_make_context_current(platform.context);
+    if (!LoadGLCalls(true)) {
+        fprintf(stderr, "lockstep: the WebGL context gives no OpenGL ES 2.0 calls\n");
+        emscripten_webgl_destroy_context(platform.context);
+        platform.context = 0;
+        return false;
+    }
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
     return true;
 }
 
-bool WebHasContext() {
+bool PlatformHasGL() {
     return platform.context != 0;
+}
+
+bool PlatformContextIsES() {
+    return true;
+}
+
+// Only the literal passes draw their glow source on the frame's own surface, and WebGL has none
+// of their fixed function.
+bool PlatformReserveSurface(int) {
+    return false;
 }
 
 bool PlatformDesktopSize(int* width, int* height) {
@@ -130,6 +146,15 @@ void PlatformShutdown() {
     PageLeaveFullscreen();
 }
 
-void* LookUpGLCall(const char* name) {
-    return emscripten_webgl_get_proc_address(name);
+namespace {
+
+GLADapiproc LookUpGLCall(const char* name) {
+    return reinterpret_cast<GLADapiproc>(emscripten_webgl_get_proc_address(name));
+}
+
+} // namespace
+
+// WebGL 1 is OpenGL ES 2.0 to the loader (Emscripten's GL_VERSION says so).
+bool LoadGLCalls(bool) {
+    return gladLoadGLES2(LookUpGLCall) != 0;
 }

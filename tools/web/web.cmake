@@ -9,9 +9,12 @@ add_library(kissfft STATIC ${LOCKSTEP_WEB_KISSFFT}/kiss_fft.c ${LOCKSTEP_WEB_KIS
 target_include_directories(kissfft PUBLIC ${LOCKSTEP_WEB_KISSFFT})
 target_compile_definitions(kissfft PUBLIC kiss_fft_scalar=float)
 
-add_executable(lockstep ${LOCKSTEP_SHARED_SOURCES} ${LOCKSTEP_WEB_LAYERS})
-target_include_directories(lockstep PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+add_executable(lockstep ${LOCKSTEP_SHARED_SOURCES} ${LOCKSTEP_WEB_LAYERS} host/glad/src/gl.c)
+target_include_directories(lockstep PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
+  ${CMAKE_CURRENT_SOURCE_DIR}/host/glad/include)
 target_link_libraries(lockstep PRIVATE kissfft)
+target_compile_definitions(lockstep PRIVATE
+  $<$<BOOL:${LOCKSTEP_FLOAT_FROM_CHARS}>:LOCKSTEP_FLOAT_FROM_CHARS=1>)
 set(LOCKSTEP_WEB_AUDIO_JS ${CMAKE_CURRENT_SOURCE_DIR}/music/web_audio.js)
 # WebGL 1 through emscripten/html5.h, files in memory, the page's own JavaScript beside it.
 target_link_options(lockstep PRIVATE
