@@ -17,6 +17,7 @@
 #include "host/web_page.h"
 #include "music/music.h"
 #include "music/web_audio.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
@@ -74,6 +75,7 @@ void ChooseFrameSize(bool fullScreen) {
         }
     }
     WebSetFrameSize(width, height);
+    FollowFrameSize();
 }
 
 // Demo time from the audio clock: the soundtrack's position now heard. Without sound (none

@@ -95,6 +95,13 @@ GLuint CreateDepthBuffer(GLuint name, int width, int height) {
     return name;
 }
 
+bool CreateFrameSizedTargets() {
+    const GLuint depth = CreateDepthBuffer(frame.depthBuffers[1], frameWidth, frameHeight);
+    bool complete = CreateTarget(&frame.scene, frameWidth, frameHeight, false, depth);
+    complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
+    return complete;
+}
+
 bool CreateTargets() {
     GLint bound = 0, framebuffer = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -102,15 +109,13 @@ bool CreateTargets() {
     glGenRenderbuffers(2, frame.depthBuffers);
     const GLuint sourceDepth = CreateDepthBuffer(frame.depthBuffers[0], kGlowSourceSize,
                                                  kGlowSourceSize);
-    const GLuint frameDepth = CreateDepthBuffer(frame.depthBuffers[1], frameWidth, frameHeight);
     bool complete = true;
     for (int i = 0; i < kGlowLevels; ++i) {
         const int size = kGlowSourceSize >> i;
         complete &= CreateTarget(&frame.levels[i], size, size, true, i == 0 ? sourceDepth : 0);
     }
     complete &= CreateTarget(&frame.sum, kSumSize, kSumSize, true, 0);
-    complete &= CreateTarget(&frame.scene, frameWidth, frameHeight, false, frameDepth);
-    complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
+    complete &= CreateFrameSizedTargets();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     return complete;
@@ -260,6 +265,25 @@ const char* PrepareShadedFrame() {
         frame.dirtStale = true;
     }
     return frame.missing;
+}
+
+void ResizeShadedFrame() {
+    if (!frame.created || (frame.scene.width == frameWidth && frame.scene.height == frameHeight))
+        return;
+    GLint bound = 0, framebuffer = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    Target* const sized[] = {&frame.scene, &frame.dirt};
+    for (Target* t : sized) {
+        glDeleteFramebuffers(1, &t->framebuffer);
+        glDeleteTextures(1, &t->texture);
+    }
+    if (!CreateFrameSizedTargets())
+        fprintf(stderr, "lockstep: the %dx%d frame's render targets are incomplete\n", frameWidth,
+                frameHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    frame.dirtStale = true;
 }
 
 void ForgetShadedFrame() {
