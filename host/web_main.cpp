@@ -1,8 +1,10 @@
 // The web page's entry: the same show as host/main.cpp, in the order a page allows. The page
 // (host/web/page.js) fetches the data set and the soundtrack while the loading picture shows,
-// then asks "Fullscreen?"; the click that answers sets up the scenes and starts the sound, and
-// the browser calls one frame at a time, its demo time read from the audio clock. With
-// ?still=MS it steps frames at a fixed rate from 0 instead, silent and without asking.
+// the scenes are set up from them, then the page asks "Fullscreen?"; the click that answers
+// settles the frame's size and starts the sound, and the browser calls one frame at a time, its
+// demo time read from the audio clock. After the show the scenes are torn down as on the
+// desktop, and set up again if the viewer plays it again. With ?still=MS the page steps frames
+// at a fixed rate from 0 instead, silent and without asking.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
@@ -45,6 +47,7 @@ struct WebShow {
     double startedAt; // the page's clock when the show started, in ms
     double lastFrameAt;
     int32_t stillFrame; // the next regular frame of a still
+    bool scenesReady;   // set up and not torn down since
 };
 
 WebShow show = {};
@@ -91,6 +94,7 @@ int32_t ShowClock() {
 void EndShow() {
     const double seconds = (emscripten_get_now() - show.startedAt) / 1000.0;
     TearDownScenes();
+    show.scenesReady = false;
     CloseMusic();
     fprintf(stderr, "lockstep: %d frames in %.1f s (%.1f fps)\n", show.frames, seconds,
             seconds > 0 ? show.frames / seconds : 0.0);
@@ -144,14 +148,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lockstep_show_loading() {
 
 extern "C" EMSCRIPTEN_KEEPALIVE void lockstep_loaded() {
     if (show.stage != StageLoading) return;
+    // A still is the windowed show's frame, stepped as the capture tool steps it.
+    if (show.options.stillMs >= 0) ChooseFrameSize(false);
+    SetUpScenes();
+    show.scenesReady = true;
     if (show.options.stillMs < 0) {
         show.stage = StageAsking;
         PageAsk(false);
         return;
     }
-    // A still is the windowed show's frame, stepped as the capture tool steps it.
-    ChooseFrameSize(false);
-    SetUpScenes();
     ResetTimeline();
     show.stage = StageStill;
     emscripten_request_animation_frame_loop(OnBrowserFrame, nullptr);
@@ -167,7 +172,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lockstep_answer(int fullScreen) {
     }
     PagePlaying();
     PlatformHideCursor();
-    SetUpScenes();
+    if (!show.scenesReady) SetUpScenes();
+    show.scenesReady = true;
     ResetTimeline();
     StartMusic(kSoundtrackPath);
     PlatformEscapeState(); // an Escape from before the show does not end it
