@@ -13,6 +13,7 @@
 
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/gl_api.h"
 #include "host/options.h"
 #include "host/page_options.h"
 #include "host/platform.h"
@@ -115,6 +116,9 @@ bool StepStill() {
         WebSoundHoldPosition(t);
         BeginFrame();
         StepFrame(t);
+        // Each frame is drawn before the next is issued: the budget then counts drawing, and
+        // no backlog of frames stands between the still and the read of the canvas.
+        glFinish();
         show.demoTime = t;
         ++show.frames;
         if (t == target) return true;

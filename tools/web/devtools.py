@@ -250,9 +250,10 @@ class Page:
                 "type": kind, "key": name, "code": code, "windowsVirtualKeyCode": key_code,
                 "nativeVirtualKeyCode": key_code}, session=self.session)
 
-    def save_canvas(self, path, selector="canvas"):
+    def save_canvas(self, path, selector="canvas", timeout=300):
+        # The browser finishes whatever is still drawing first.
         data = self.evaluate("document.querySelector(%s).toDataURL('image/png')"
-                             % json.dumps(selector))
+                             % json.dumps(selector), timeout=timeout)
         if not data or not data.startswith("data:image/png;base64,"):
             raise DevToolsError("the canvas gave no PNG")
         with open(path, "wb") as f:
