@@ -34,48 +34,9 @@ float ToDegrees(float angle) {
     return static_cast<float>(angle * kDegreesPerUnit * kInverseNearPi);
 }
 
-void ApplyDrawCommandLiteral(int32_t code) {
-    switch (code) {
-    case BlendAdditive:
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        break;
-    case BlendMultiply:
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-        break;
-    case BlendAlpha:
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDepthMask(GL_FALSE);
-        break;
-    case BlendOpaque:
-        glDisable(GL_BLEND);
-        glDepthMask(GL_TRUE);
-        break;
-    case SphereMapOn:
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-        break;
-    case SphereMapOff:
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        break;
-    case EnvTextureOn:
-        envOverride = true;
-        break;
-    case EnvTextureOff:
-        envOverride = false;
-        break;
-    default:
-        break; // unknown codes are consumed silently
-    }
-}
-
-// The same commands into the render-state record, whose setters make the GL calls that remain.
-void ApplyDrawCommandShaded(int32_t code) {
+// The table's GL calls, in its order, through the render-state record's setters, so the default
+// path keeps the state the literal passes keep in GL; only texture generation is GL's alone.
+void ApplyDrawCommand(int32_t code, bool literal) {
     switch (code) {
     case BlendAdditive:
         SetDepthMask(false);
@@ -97,10 +58,16 @@ void ApplyDrawCommandShaded(int32_t code) {
         SetDepthMask(true);
         break;
     case SphereMapOn:
-        SetSphereMap(true);
-        break;
     case SphereMapOff:
-        SetSphereMap(false);
+        SetSphereMap(code == SphereMapOn);
+        if (!literal) break;
+        if (code == SphereMapOn) {
+            glEnable(GL_TEXTURE_GEN_S);
+            glEnable(GL_TEXTURE_GEN_T);
+        } else {
+            glDisable(GL_TEXTURE_GEN_S);
+            glDisable(GL_TEXTURE_GEN_T);
+        }
         break;
     case EnvTextureOn:
         envOverride = true;
@@ -109,7 +76,7 @@ void ApplyDrawCommandShaded(int32_t code) {
         envOverride = false;
         break;
     default:
-        break;
+        break; // unknown codes are consumed silently
     }
 }
 
@@ -181,10 +148,7 @@ void RenderDrawList() {
         if (entry.mesh) {
             DrawMesh(entry.mesh);
         } else if (++i < count) {
-            if (literal)
-                ApplyDrawCommandLiteral(drawList.entries[i].code);
-            else
-                ApplyDrawCommandShaded(drawList.entries[i].code);
+            ApplyDrawCommand(drawList.entries[i].code, literal);
         }
     }
 }

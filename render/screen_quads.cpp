@@ -14,6 +14,26 @@ constexpr int32_t kByteMask = 0xFF;
 
 } // namespace
 
+void ApplyScreenBlend(int32_t blend) {
+    glEnable(GL_BLEND);
+    switch (blend) {
+    case ScreenOpaque:
+        glDisable(GL_BLEND);
+        break;
+    case ScreenAdditive:
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+    case ScreenMultiply:
+        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        break;
+    case ScreenAlpha:
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    default:
+        break; // blending on with whatever function was set before
+    }
+}
+
 void ClearToRGB(int32_t r, int32_t g, int32_t b) {
     glClearColor(static_cast<GLclampf>((r & kByteMask) * kClearByteScale),
                  static_cast<GLclampf>((g & kByteMask) * kClearByteScale),
@@ -43,23 +63,7 @@ void DrawScreenImage(int32_t slot, float x0, float y0, float x1, float y1, int32
     glPushMatrix();
     glLoadIdentity();
 
-    glEnable(GL_BLEND);
-    switch (blend) {
-    case ScreenOpaque:
-        glDisable(GL_BLEND);
-        break;
-    case ScreenAdditive:
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        break;
-    case ScreenMultiply:
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-        break;
-    case ScreenAlpha:
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        break;
-    default:
-        break; // blending on with whatever function was set before
-    }
+    ApplyScreenBlend(blend);
     // A missing picture binds texture 0 and draws as a plain quad in the current colour.
     glBindTexture(GL_TEXTURE_2D, TextureSlotName(slot));
 

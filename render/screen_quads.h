@@ -14,6 +14,8 @@ enum ScreenBlend : int32_t {
     ScreenAlpha = 3,
 };
 
+// glEnable(GL_BLEND), then the calls of the ScreenBlend's row (the function stays for others).
+void ApplyScreenBlend(int32_t blend);
 void ClearToRGB(int32_t r, int32_t g, int32_t b);
 void ClearToColor(uint32_t packed); // 0x00BBGGRR
 void DrawScreenImage(int32_t slot, float x0, float y0, float x1, float y1, int32_t blend);

@@ -19,7 +19,7 @@ constexpr int kMaxMeshBuffers = 32;
 constexpr int kUploadTriangles = 2048;
 
 struct DrawUniforms {
-    GLint mvp, modelView, sphereMap, colour, opaque, edgeSize;
+    GLint mvp, modelView, sphereMap, colour, edgeSize;
 };
 
 // The stored frames of a mesh in a static buffer and its valid triangles as 16-bit indices; the
@@ -38,7 +38,7 @@ struct MeshBuffers {
 
 struct ShadedDrawing {
     bool prepared;
-    DrawUniforms draw;
+    DrawUniforms draw[2]; // ProgramDraw, ProgramDrawLevel
     GLuint quadBuffer, passBuffer, white;
     MeshBuffers meshes[kMaxMeshBuffers];
     int nextEviction;
@@ -66,26 +66,33 @@ void ReleaseBuffers(MeshBuffers* b) {
     *b = MeshBuffers{};
 }
 
-// The valid triangles' indices, piece by piece into the bound element buffer.
-void UploadIndices(const MeshBuffers& b) {
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(b.validTriangles) * 3 * sizeof(uint16_t),
-                 nullptr, GL_STATIC_DRAW);
+// Goes through the mesh's valid triangles, writing each corner into the scratch space with put,
+// and sends the scratch on to the bound buffer of target whenever it is full.
+template <typename T, typename Put>
+void UploadCorners(const MeshBuffers& b, GLenum target, T* scratch, Put put) {
     GLintptr offset = 0;
     int filled = 0;
     auto flush = [&]() {
-        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(uint16_t);
-        glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, offset, bytes, shaded.indexScratch);
+        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(T);
+        glBufferSubData(target, offset, bytes, scratch);
         offset += bytes;
         filled = 0;
     };
     for (int32_t t = 0; t < b.triangleCount; ++t) {
         const MeshTriangle& triangle = b.triangles[t];
         if (!TriangleInFrame(triangle, b.vertexCount)) continue;
-        for (int c = 0; c < 3; ++c)
-            shaded.indexScratch[filled * 3 + c] = static_cast<uint16_t>(triangle.indices[c]);
+        for (int c = 0; c < 3; ++c) put(&scratch[filled * 3 + c], triangle.indices[c]);
         if (++filled == kUploadTriangles) flush();
     }
     if (filled > 0) flush();
+}
+
+// The valid triangles' indices, into the bound element buffer.
+void UploadIndices(const MeshBuffers& b) {
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(b.validTriangles) * 3 * sizeof(uint16_t),
+                 nullptr, GL_STATIC_DRAW);
+    UploadCorners(b, GL_ELEMENT_ARRAY_BUFFER, shaded.indexScratch,
+                  [](uint16_t* out, uint32_t index) { *out = static_cast<uint16_t>(index); });
 }
 
 MeshBuffers* BuffersFor(const Mesh* mesh) {
@@ -155,38 +162,25 @@ GLsizei StreamCorners(const MeshBuffers& b, const MeshVertex* frame) {
     const GLsizei corners = b.validTriangles * 3;
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners) * sizeof(MeshVertex), nullptr,
                  GL_STREAM_DRAW);
-    GLintptr offset = 0;
-    int filled = 0;
-    auto flush = [&]() {
-        const GLsizeiptr bytes = GLsizeiptr(filled) * 3 * sizeof(MeshVertex);
-        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, shaded.cornerScratch);
-        offset += bytes;
-        filled = 0;
-    };
-    for (int32_t t = 0; t < b.triangleCount; ++t) {
-        const MeshTriangle& triangle = b.triangles[t];
-        if (!TriangleInFrame(triangle, b.vertexCount)) continue;
-        for (int c = 0; c < 3; ++c)
-            shaded.cornerScratch[filled * 3 + c] = frame[triangle.indices[c]];
-        if (++filled == kUploadTriangles) flush();
-    }
-    if (filled > 0) flush();
+    UploadCorners(b, GL_ARRAY_BUFFER, shaded.cornerScratch,
+                  [frame](MeshVertex* out, uint32_t index) { *out = frame[index]; });
     return corners;
 }
 
 void UseDrawProgram(const Mat4& mvp, const Mat4* modelView, const QuadTexture& texture) {
     const RenderState& state = CurrentRenderState();
-    glUseProgram(ShaderProgramName(ProgramDraw));
-    glUniformMatrix4fv(shaded.draw.mvp, 1, GL_FALSE, mvp.m);
+    const bool level = texture.edgeSize > 0.0f;
+    const DrawUniforms& u = shaded.draw[level ? 1 : 0];
+    glUseProgram(ShaderProgramName(level ? ProgramDrawLevel : ProgramDraw));
+    glUniformMatrix4fv(u.mvp, 1, GL_FALSE, mvp.m);
     const bool sphereMap = state.sphereMap && modelView;
-    if (sphereMap) glUniformMatrix4fv(shaded.draw.modelView, 1, GL_FALSE, modelView->m);
-    glUniform1f(shaded.draw.sphereMap, sphereMap ? 1.0f : 0.0f);
+    if (sphereMap) glUniformMatrix4fv(u.modelView, 1, GL_FALSE, modelView->m);
+    glUniform1f(u.sphereMap, sphereMap ? 1.0f : 0.0f);
     // The fixed-function pipeline clamps the current colour before it modulates.
     float colour[4];
     for (int c = 0; c < 4; ++c) colour[c] = std::min(1.0f, std::max(0.0f, state.colour[c]));
-    glUniform4fv(shaded.draw.colour, 1, colour);
-    glUniform1f(shaded.draw.opaque, texture.opaque ? 1.0f : 0.0f);
-    glUniform1f(shaded.draw.edgeSize, texture.edgeSize);
+    glUniform4fv(u.colour, 1, colour);
+    if (level) glUniform1f(u.edgeSize, texture.edgeSize);
     BindTextureUnit(0, texture.name);
 }
 
@@ -195,7 +189,7 @@ void DrawMeshFrame(const Mesh* mesh, const MeshVertex* frame, const Mat4& modelV
     if (b->validTriangles == 0) return;
     const RenderState& state = CurrentRenderState();
     const Mat4 mvp = MatrixProduct(state.projection, modelView);
-    UseDrawProgram(mvp, &modelView, QuadTexture{state.texture, false, 0.0f});
+    UseDrawProgram(mvp, &modelView, QuadTexture{state.texture, 0.0f});
     UseAttributes(true, true);
     const int32_t frameIndex = mesh->currentFrame;
     if (!b->indexed) {
@@ -234,15 +228,17 @@ GLuint CreateWhiteTexture() {
 bool PrepareShadedDrawing(bool es, const char** reason) {
     if (shaded.prepared) return true;
     if (!BuildShaderPrograms(es, reason)) return false;
-    const GLuint program = ShaderProgramName(ProgramDraw);
-    shaded.draw.mvp = glGetUniformLocation(program, "mvp");
-    shaded.draw.modelView = glGetUniformLocation(program, "modelView");
-    shaded.draw.sphereMap = glGetUniformLocation(program, "sphereMap");
-    shaded.draw.colour = glGetUniformLocation(program, "colour");
-    shaded.draw.opaque = glGetUniformLocation(program, "opaque");
-    shaded.draw.edgeSize = glGetUniformLocation(program, "edgeSize");
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "image"), 0);
+    for (int level = 0; level < 2; ++level) {
+        const GLuint program = ShaderProgramName(level ? ProgramDrawLevel : ProgramDraw);
+        DrawUniforms& u = shaded.draw[level];
+        u.mvp = glGetUniformLocation(program, "mvp");
+        u.modelView = glGetUniformLocation(program, "modelView");
+        u.sphereMap = glGetUniformLocation(program, "sphereMap");
+        u.colour = glGetUniformLocation(program, "colour");
+        u.edgeSize = glGetUniformLocation(program, "edgeSize");
+        glUseProgram(program);
+        glUniform1i(glGetUniformLocation(program, "image"), 0);
+    }
 
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

@@ -13,11 +13,10 @@ struct QuadCorner {
     float s, t;
 };
 
-// How a quad's texture is read: a glow level has no alpha (opaque) and clamps T against a
-// black border of edgeSize texels; 0 for every other texture.
+// How a quad's texture is read: a glow level (edgeSize texels a side) has no alpha and clamps T
+// against a black border; edgeSize is 0 for every other texture.
 struct QuadTexture {
     uint32_t name; // 0: no texture, the plain colour
-    bool opaque;
     float edgeSize;
 };
 

@@ -34,7 +34,7 @@ struct Target {
 };
 
 struct PassUniforms {
-    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha;
+    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha, sumEdge;
 };
 
 struct ShadedFrame {
@@ -130,6 +130,7 @@ void LocatePassUniforms(ShaderProgram program, PassUniforms* u) {
     u->fadeAlphas[1] = glGetUniformLocation(p, "fadeAlphas1");
     u->introAlpha = glGetUniformLocation(p, "introAlpha");
     u->blackAlpha = glGetUniformLocation(p, "blackAlpha");
+    u->sumEdge = glGetUniformLocation(p, "sumEdge");
     // Samplers on their units, once: level i on unit 1 + i.
     char name[16];
     for (int i = 0; i < kGlowLevels; ++i) {
@@ -188,6 +189,19 @@ void SetAlphas(const GLint locations[2], int32_t first) {
     glUniform4fv(locations[1], 1, alpha + 4);
 }
 
+// Levels 1 to 7 within half a texel of level 1's edge weigh 0.5 + distance * size each.
+void SetSumEdge(int32_t glowAlpha) {
+    float alpha[kGlowLevels];
+    LevelAlphas(glowAlpha, alpha);
+    float half = 0.0f, slope = 0.0f;
+    for (int i = 1; i < kGlowLevels; ++i) {
+        half += 0.5f * alpha[i];
+        slope += alpha[i] * static_cast<float>(kGlowSourceSize >> i);
+    }
+    const float atGridEdge = half + slope * (0.5f / kSumSize);
+    glUniform3f(frame.finishPass.sumEdge, half, slope, atGridEdge > 0.0f ? 1.0f / atGridEdge : 1.0f);
+}
+
 void BindTarget(const Target& t) {
     glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
     glViewport(0, 0, t.width, t.height);
@@ -232,6 +246,7 @@ void DrawFinish(const FrameFinish& finish) {
         BindTextureUnit(kFinishDirtUnit, frame.dirt.texture);
         glUseProgram(ShaderProgramName(ProgramFinish));
         SetAlphas(frame.finishPass.alphas, finish.glowAlpha);
+        SetSumEdge(finish.glowAlpha);
         glUniform1f(frame.finishPass.introAlpha, intro);
         DrawFullScreenPass(ProgramFinish);
         return;

@@ -33,7 +33,7 @@ Mat4 Ortho(double right, double bottom, double zNear, double zFar) {
 
 QuadTexture TextureOf(uint32_t name) {
     const int levelSize = ShadedGlowLevelSize(name);
-    return QuadTexture{name, levelSize > 0, static_cast<float>(levelSize)};
+    return QuadTexture{name, static_cast<float>(levelSize)};
 }
 
 } // namespace
@@ -42,23 +42,7 @@ QuadTexture TextureOf(uint32_t name) {
 // blend and depth test are set again from it.
 void DrawScreenImageShaded(int32_t slot, float x0, float y0, float x1, float y1, int32_t blend) {
     glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    switch (blend) {
-    case ScreenOpaque:
-        glDisable(GL_BLEND);
-        break;
-    case ScreenAdditive:
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        break;
-    case ScreenMultiply:
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-        break;
-    case ScreenAlpha:
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        break;
-    default:
-        break; // blending on with whatever function was set before
-    }
+    ApplyScreenBlend(blend);
     // Counter-clockwise on screen, so the quad survives back-face culling.
     const QuadCorner corners[4] = {
         {x0, y0, 0, 0, 0}, {x0, y1, 0, 0, 1}, {x1, y1, 0, 1, 1}, {x1, y0, 0, 1, 0}};

@@ -7,11 +7,14 @@ namespace {
 
 constexpr GLsizei kLogSize = 1024;
 
-// GLSL ES 1.00 wants a precision for fragment floats; GLSL 1.20 knows no precision statement.
+// GLSL ES 1.00 wants a precision for fragment floats, and reads textures at low precision
+// unless told otherwise: the byte arithmetic needs full floats. GLSL 1.20 knows no precision
+// statement.
 const char kESVertexPrefix[] = "#version 100\n";
 const char kESFragmentPrefix[] = R"(#version 100
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
+precision highp sampler2D;
 #else
 precision mediump float;
 #endif
@@ -42,23 +45,27 @@ void main() {
 }
 )";
 
-// Modulate: the texel times the current colour. A glow level has no alpha of its own (opaque:
-// its alpha reads as 1, border or not), and clamps T against a black border of its size
-// (edgeSize texels; 0 for other textures).
+// Modulate: the texel times the current colour.
 const char kDrawFragment[] = R"(
 uniform sampler2D image;
 uniform vec4 colour;
-uniform float opaque;
+varying vec2 uv;
+void main() {
+    gl_FragColor = texture2D(image, uv) * colour;
+}
+)";
+
+// A glow level has no alpha of its own (it reads as 1, border or not) and clamps T against a
+// black border of edgeSize texels (GL_CLAMP, which OpenGL ES lacks).
+const char kDrawLevelFragment[] = R"(
+uniform sampler2D image;
+uniform vec4 colour;
 uniform float edgeSize;
 varying vec2 uv;
 void main() {
-    vec4 texel = texture2D(image, uv);
-    texel.a = max(texel.a, opaque);
-    if (edgeSize > 0.0) {
-        float t = clamp(uv.y, 0.0, 1.0) * edgeSize;
-        texel.rgb *= 1.0 - max(0.0, 0.5 - t) - max(0.0, t - (edgeSize - 0.5));
-    }
-    gl_FragColor = texel * colour;
+    float t = clamp(uv.y, 0.0, 1.0) * edgeSize;
+    float keep = 1.0 - max(0.0, 0.5 - t) - max(0.0, t - (edgeSize - 0.5));
+    gl_FragColor = vec4(texture2D(image, uv).rgb * keep, 1.0) * colour;
 }
 )";
 
@@ -123,29 +130,23 @@ void main() {
 )";
 
 // The eight additive quads at once: level 0 at the frame's size, the others summed beforehand
-// on level 1's grid and resampled; then the intro's white and the dirt. The frame's first and
-// last rows lie beyond that grid's outer texel centres, nearer the black border than the sum
-// saw it: there the sum is dimmed by the ratio of the levels' border weights, as if the levels
-// were alike near the edge.
+// on level 1's grid and resampled; then the intro's white and the dirt. Rows of the frame
+// beyond that grid's outer texel centres lie nearer the black border than the sum saw it: there
+// every level's border weight is 0.5 + distance * size, so the sum is dimmed by the ratio of the
+// weighted shares, as if the levels were alike near the edge (sumEdge: half the alphas' sum,
+// the alphas times the sizes, and one over the shares at the grid's edge).
 const char kFinishFragment[] = R"(
 uniform sampler2D scene, level0, levelSum, dirt;
-uniform vec4 alphas0, alphas1;
+uniform vec4 alphas0;
+uniform vec3 sumEdge;
 uniform float introAlpha;
-float Shares(float t) {
-    return alphas0.y * KeepAt(t, 256.0) + alphas0.z * KeepAt(t, 128.0) +
-           alphas0.w * KeepAt(t, 64.0) + alphas1.x * KeepAt(t, 32.0) + alphas1.y * KeepAt(t, 16.0) +
-           alphas1.z * KeepAt(t, 8.0) + alphas1.w * KeepAt(t, 4.0);
-}
 void main() {
     vec3 f = Bytes(texture2D(scene, at).rgb);
     vec3 glow = Added(LevelBytes(level0, Keep(512.0)), alphas0.x);
-    vec3 sum = Bytes(texture2D(levelSum, at).rgb);
-    float gridEdge = 0.5 / 256.0;
-    if (min(at.y, 1.0 - at.y) < gridEdge) {
-        float edge = at.y < 0.5 ? gridEdge : 1.0 - gridEdge;
-        sum = floor(sum * (Shares(at.y) / max(Shares(edge), 1.0)) + 0.5);
-    }
-    f = WhiteOver(min(f + glow + sum, 255.0), introAlpha);
+    float edge = min(at.y, 1.0 - at.y);
+    float dim = min(1.0, (sumEdge.x + edge * sumEdge.y) * sumEdge.z);
+    glow += floor(Bytes(texture2D(levelSum, at).rgb) * dim + 0.5);
+    f = WhiteOver(min(f + glow, 255.0), introAlpha);
     f = Dirty(f, Bytes(texture2D(dirt, at).rgb));
     gl_FragColor = vec4(f / 255.0, 1.0);
 }
@@ -190,7 +191,8 @@ struct ProgramSource {
 };
 
 const ProgramSource kSources[kProgramCount] = {
-    {kDrawVertex, "", kDrawFragment},         {kPassVertex, "", kCopyFragment},
+    {kDrawVertex, "", kDrawFragment},         {kDrawVertex, "", kDrawLevelFragment},
+    {kPassVertex, "", kCopyFragment},
     {kPassVertex, kPassCommon, kSumFragment}, {kPassVertex, kPassCommon, kFinishFragment},
     {kPassVertex, kPassCommon, kFadeFragment},
 };

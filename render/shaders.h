@@ -5,7 +5,8 @@
 #include <cstdint>
 
 enum ShaderProgram : int32_t {
-    ProgramDraw,   // meshes and quads: modulate, sphere map, GL_CLAMP'd glow levels
+    ProgramDraw,      // meshes and quads: modulate, sphere map
+    ProgramDrawLevel, // the same for a glow level: no alpha of its own, T clamped to black
     ProgramCopy,   // one texture, unchanged: a glow level shrunk from the one before
     ProgramSum,    // glow levels 1 to 7, weighted, on level 1's grid
     ProgramFinish, // the frame, level 0 and that sum, the intro white and the dirt
