@@ -34,18 +34,21 @@ struct Target {
 };
 
 struct PassUniforms {
-    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha, sumEdge;
+    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha, sumEdge, sceneScale;
 };
 
 struct ShadedFrame {
     bool tried;
     const char* missing; // why the default path cannot run, or null
     bool created;
-    Target levels[kGlowLevels]; // level 0 has a depth buffer: the scene renders into it
+    Target levels[kGlowLevels];
     Target sum;
-    Target scene; // the visible render, frame-sized, with a depth buffer
-    Target dirt;  // the dirt quad as the frame's pixels see it
-    GLuint depthBuffers[2];
+    // Where the scene is drawn, as the literal passes draw into the window: the frame at the
+    // lower left, at least 512x512 for the glow source, one depth buffer for both renders (a
+    // list that leaves depth writes off leaves it uncleared, for both, into the next frame).
+    Target scene;
+    Target dirt; // the dirt quad as the frame's pixels see it
+    GLuint sceneDepth;
     PassUniforms sumPass, finishPass, fadePass;
     GLint hostFramebuffer; // where the finished frame goes: the window's or the host's own
     uint32_t dirtBakedFrom;
@@ -95,9 +98,12 @@ GLuint CreateDepthBuffer(GLuint name, int width, int height) {
     return name;
 }
 
+// The scene's target (and its depth buffer) and the dirt's, which follow the frame's size.
 bool CreateFrameSizedTargets() {
-    const GLuint depth = CreateDepthBuffer(frame.depthBuffers[1], frameWidth, frameHeight);
-    bool complete = CreateTarget(&frame.scene, frameWidth, frameHeight, false, depth);
+    const int sceneWidth = frameWidth > kGlowSourceSize ? frameWidth : kGlowSourceSize;
+    const int sceneHeight = frameHeight > kGlowSourceSize ? frameHeight : kGlowSourceSize;
+    CreateDepthBuffer(frame.sceneDepth, sceneWidth, sceneHeight);
+    bool complete = CreateTarget(&frame.scene, sceneWidth, sceneHeight, false, frame.sceneDepth);
     complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
     return complete;
 }
@@ -106,13 +112,11 @@ bool CreateTargets() {
     GLint bound = 0, framebuffer = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    glGenRenderbuffers(2, frame.depthBuffers);
-    const GLuint sourceDepth = CreateDepthBuffer(frame.depthBuffers[0], kGlowSourceSize,
-                                                 kGlowSourceSize);
+    glGenRenderbuffers(1, &frame.sceneDepth);
     bool complete = true;
     for (int i = 0; i < kGlowLevels; ++i) {
         const int size = kGlowSourceSize >> i;
-        complete &= CreateTarget(&frame.levels[i], size, size, true, i == 0 ? sourceDepth : 0);
+        complete &= CreateTarget(&frame.levels[i], size, size, true, 0);
     }
     complete &= CreateTarget(&frame.sum, kSumSize, kSumSize, true, 0);
     complete &= CreateFrameSizedTargets();
@@ -131,6 +135,7 @@ void LocatePassUniforms(ShaderProgram program, PassUniforms* u) {
     u->introAlpha = glGetUniformLocation(p, "introAlpha");
     u->blackAlpha = glGetUniformLocation(p, "blackAlpha");
     u->sumEdge = glGetUniformLocation(p, "sumEdge");
+    u->sceneScale = glGetUniformLocation(p, "sceneScale");
     // Samplers on their units, once: level i on unit 1 + i.
     char name[16];
     for (int i = 0; i < kGlowLevels; ++i) {
@@ -235,6 +240,11 @@ void SumLevels(const FrameFinish& finish) {
     DrawFullScreenPass(ProgramSum);
 }
 
+void SetSceneScale(const PassUniforms& u) {
+    glUniform2f(u.sceneScale, static_cast<float>(frameWidth) / frame.scene.width,
+                static_cast<float>(frameHeight) / frame.scene.height);
+}
+
 void DrawFinish(const FrameFinish& finish) {
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.hostFramebuffer));
     glViewport(0, 0, frameWidth, frameHeight);
@@ -247,6 +257,7 @@ void DrawFinish(const FrameFinish& finish) {
         glUseProgram(ShaderProgramName(ProgramFinish));
         SetAlphas(frame.finishPass.alphas, finish.glowAlpha);
         SetSumEdge(finish.glowAlpha);
+        SetSceneScale(frame.finishPass);
         glUniform1f(frame.finishPass.introAlpha, intro);
         DrawFullScreenPass(ProgramFinish);
         return;
@@ -257,6 +268,7 @@ void DrawFinish(const FrameFinish& finish) {
     glUseProgram(ShaderProgramName(ProgramFade));
     SetAlphas(frame.fadePass.alphas, finish.glowAlpha);
     SetAlphas(frame.fadePass.fadeAlphas, finish.endGlowAlpha);
+    SetSceneScale(frame.fadePass);
     glUniform1f(frame.fadePass.introAlpha, intro);
     glUniform1f(frame.fadePass.blackAlpha, AlphaByte(finish.endLevel));
     DrawFullScreenPass(ProgramFade);
@@ -283,7 +295,7 @@ const char* PrepareShadedFrame() {
 }
 
 void ResizeShadedFrame() {
-    if (!frame.created || (frame.scene.width == frameWidth && frame.scene.height == frameHeight))
+    if (!frame.created || (frame.dirt.width == frameWidth && frame.dirt.height == frameHeight))
         return;
     GLint bound = 0, framebuffer = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -311,10 +323,13 @@ void UpdateGlowShaded(bool* captured) {
         GLint bound = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         if (!IsOwnFramebuffer(bound)) frame.hostFramebuffer = bound;
-        BindTarget(frame.levels[0]);
+        glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
+        glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
         // The frame's clear colour is the glow's background too.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         RenderDrawList();
+        BindTextureUnit(kSceneUnit, frame.levels[0].texture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSourceSize, kGlowSourceSize);
         *captured = true;
     }
     // Each level is the one before at half the size: linear filtering averages 2 x 2.
@@ -331,7 +346,8 @@ void UpdateGlowShaded(bool* captured) {
     ReapplyRenderState();
     // The visible pass draws into the frame's texture, cleared as the literal chain leaves the
     // frame.
-    BindTarget(frame.scene);
+    glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
+    glViewport(0, 0, frameWidth, frameHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

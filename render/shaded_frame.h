@@ -1,10 +1,11 @@
-// The default frame path's glow chain and frame finish. The scene is rendered into textures
-// (the 512x512 glow source and the frame), the levels are shrunk with one pass each, levels 1
-// to 7 are summed on level 1's grid, and one full-screen pass with no blending writes the frame:
-// the scene, level 0 and that sum as the eight additive quads would add them, the intro's white
-// and the dirt. In the end fade every level is sampled at the frame's size and both composites
-// and the black are worked out step by step. The weights are the literal passes' byte alphas and
-// every product is rounded to a byte where the blending rounds it.
+// The default frame path's glow chain and frame finish. The scene is rendered into a target of
+// the frame's own, as the literal passes render into the window: the glow source into its lower
+// left 512x512 and copied out as level 0, then the visible frame. The levels are shrunk with one
+// pass each, levels 1 to 7 summed on level 1's grid, and one full-screen pass with no blending
+// writes the frame: the scene, level 0 and that sum as the eight additive quads would add them,
+// the intro's white and the dirt. In the end fade every level is sampled at the frame's size and
+// both composites and the black are worked out step by step. The weights are the literal passes'
+// byte alphas and every product is rounded to a byte where the blending rounds it.
 #pragma once
 #include <cstdint>
 

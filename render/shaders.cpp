@@ -8,7 +8,7 @@ namespace {
 constexpr GLsizei kLogSize = 1024;
 
 // GLSL ES 1.00 wants a precision for fragment floats, and reads textures at low precision
-// unless told otherwise: the byte arithmetic needs full floats. GLSL 1.20 knows no precision
+// unless told otherwise: the byte arithmetic needs full floats. GLSL 1.10 knows no precision
 // statement.
 const char kESVertexPrefix[] = "#version 100\n";
 const char kESFragmentPrefix[] = R"(#version 100
@@ -19,7 +19,7 @@ precision highp sampler2D;
 precision mediump float;
 #endif
 )";
-const char kDesktopPrefix[] = "#version 120\n";
+const char kDesktopPrefix[] = "#version 110\n";
 
 // The fixed-function pipeline's vertex work: the placement and the camera in one matrix, and
 // sphere-map texture coordinates from the eye-space position and normal (no normalising of the
@@ -129,6 +129,7 @@ void main() {
 }
 )";
 
+// The frame's scene lies at the lower left of its texture (sceneScale: the share it covers).
 // The eight additive quads at once: level 0 at the frame's size, the others summed beforehand
 // on level 1's grid and resampled; then the intro's white and the dirt. Rows of the frame
 // beyond that grid's outer texel centres lie nearer the black border than the sum saw it: there
@@ -137,11 +138,12 @@ void main() {
 // the alphas times the sizes, and one over the shares at the grid's edge).
 const char kFinishFragment[] = R"(
 uniform sampler2D scene, level0, levelSum, dirt;
+uniform vec2 sceneScale;
 uniform vec4 alphas0;
 uniform vec3 sumEdge;
 uniform float introAlpha;
 void main() {
-    vec3 f = Bytes(texture2D(scene, at).rgb);
+    vec3 f = Bytes(texture2D(scene, at * sceneScale).rgb);
     vec3 glow = Added(LevelBytes(level0, Keep(512.0)), alphas0.x);
     float edge = min(at.y, 1.0 - at.y);
     float dim = min(1.0, (sumEdge.x + edge * sumEdge.y) * sumEdge.z);
@@ -156,10 +158,11 @@ void main() {
 // size, so each rounding falls where the blended passes round it.
 const char kFadeFragment[] = R"(
 uniform sampler2D scene, level0, level1, level2, level3, level4, level5, level6, level7, dirt;
+uniform vec2 sceneScale;
 uniform vec4 alphas0, alphas1, fadeAlphas0, fadeAlphas1;
 uniform float introAlpha, blackAlpha;
 void main() {
-    vec3 f = Bytes(texture2D(scene, at).rgb);
+    vec3 f = Bytes(texture2D(scene, at * sceneScale).rgb);
     float k0 = Keep(512.0), k1 = Keep(256.0), k2 = Keep(128.0), k3 = Keep(64.0);
     float k4 = Keep(32.0), k5 = Keep(16.0), k6 = Keep(8.0), k7 = Keep(4.0);
     vec3 g0 = LevelBytes(level0, k0), g1 = LevelBytes(level1, k1);

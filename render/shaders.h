@@ -1,5 +1,5 @@
 // The shaders of the default frame path, written once in GLSL ES 1.00 and compiled as desktop
-// GLSL 1.20 with a different first line: the fixed-function stand-in that draws meshes and
+// GLSL 1.10 with a different first line: the fixed-function stand-in that draws meshes and
 // quads, and the full-screen passes that shrink, sum and lay the glow over the frame.
 #pragma once
 #include <cstdint>
