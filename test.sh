@@ -4,12 +4,14 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
-  "${LOCKSTEP_WINDOWS_PACKAGES[@]}"
+  "${LOCKSTEP_WINDOWS_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}"
 
 build_tree build
 generate_data
 # The Windows folder, for the Wine smoke test of the plain run.
 run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
+# The web page, for the browser tests of the plain run.
+run_step "building the web page" "$ROOT/tools/web/build.sh"
 run_tests build
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON

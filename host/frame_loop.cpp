@@ -6,19 +6,28 @@ void BeginFrame() {
     StartRenderFrame();
 }
 
+bool RunFramePass(const FrameLoopSource& source, int32_t demoTime) {
+    BeginFrame();
+    source.stepFrame(demoTime);
+    // The test follows the frame: the frame that reaches the end, or sees Escape, is drawn.
+    const int32_t keyState = source.escapeState();
+    return (keyState | (demoTime >= kDemoLengthMs ? 1 : 0)) != 0;
+}
+
 int32_t RunFrameLoop(const FrameLoopSource& source) {
     const uint32_t startTick = source.ticks();
-    int32_t stop = 0;
+    bool stop = false;
     int32_t frames = 0;
-    // The test follows the frame: the frame that reaches the end, or sees Escape, is drawn.
-    while (stop == 0) {
+    while (!stop) {
         const int32_t demoTime = static_cast<int32_t>(source.ticks() - startTick);
-        BeginFrame();
-        source.stepFrame(demoTime);
+        stop = RunFramePass(source, demoTime);
         ++frames;
-        const int32_t keyState = source.escapeState();
-        stop = keyState | (demoTime >= kDemoLengthMs ? 1 : 0);
         source.sleep(1);
     }
     return frames;
+}
+
+int32_t RegularFrameTime(int32_t n, int32_t fps) {
+    const int64_t scaled = static_cast<int64_t>(n) * 1000;
+    return static_cast<int32_t>((2 * scaled + fps) / (2 * static_cast<int64_t>(fps)));
 }

@@ -15,5 +15,12 @@ struct FrameLoopSource {
 
 // Clears the glow chain's captured flag at the start of every frame.
 void BeginFrame();
+// One pass for a host that is called once a frame (the web page): the frame at demoTime, then
+// the stop rule. True when the show ends after this frame.
+bool RunFramePass(const FrameLoopSource& source, int32_t demoTime);
 // Runs passes until the stop rule holds; returns the number of frames drawn.
 int32_t RunFrameLoop(const FrameLoopSource& source);
+
+// The demo time of frame n of a run stepped at a fixed rate from 0: round(n * 1000 / fps),
+// halves up. The capture tool and the web page's stills step alike, so their frames match.
+int32_t RegularFrameTime(int32_t n, int32_t fps);

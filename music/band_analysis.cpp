@@ -1,15 +1,11 @@
 #include "music/band_analysis.h"
 
 #include <cmath>
-#include <cstdio>
 #include <kiss_fftr.h>
-
-#include "music/mp3_stream.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kDecodeChunkFrames = 4096;
 
 struct Analyser {
     kiss_fftr_cfg fft; // null until the first analysis
@@ -46,23 +42,10 @@ void ComputeSpectrum(const float* mono1024, float* spectrum512) {
     }
 }
 
-bool DecodeMp3File(const char* path, std::vector<float>* monoSamples, int* sampleRate) {
-    monoSamples->clear();
-    *sampleRate = kAnalysisRate;
-    const char* reason = "";
-    Mp3Stream* stream = OpenMp3Stream(path, &reason);
-    if (!stream) {
-        fprintf(stderr, "lockstep: cannot decode \"%s\": %s\n", path, reason);
-        return false;
+void WindowEndingAt(const float* mono, int64_t count, int64_t end, float* window1024) {
+    const int64_t start = end - kSpectrumWindow;
+    for (int i = 0; i < kSpectrumWindow; ++i) {
+        const int64_t at = start + i;
+        window1024[i] = at >= 0 && at < count ? mono[at] : 0.0f;
     }
-    std::vector<float> chunk(kDecodeChunkFrames * kStreamChannels);
-    for (;;) {
-        const int frames = ReadMp3Stream(stream, chunk.data(), kDecodeChunkFrames);
-        for (int i = 0; i < frames; ++i) {
-            monoSamples->push_back(0.5f * (chunk[2 * i] + chunk[2 * i + 1]));
-        }
-        if (frames < kDecodeChunkFrames) break;
-    }
-    CloseMp3Stream(stream);
-    return true;
 }

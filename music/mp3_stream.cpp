@@ -2,6 +2,10 @@
 
 #include <mpg123.h>
 
+#include <cstdio>
+
+#include "music/band_analysis.h"
+
 struct Mp3Stream {
     mpg123_handle* handle;
     bool ended; // past the last frame or a fatal decoding error: silence from then on
@@ -10,6 +14,7 @@ struct Mp3Stream {
 namespace {
 
 bool decoderReady = false;
+constexpr int kDecodeChunkFrames = 4096;
 
 } // namespace
 
@@ -73,4 +78,25 @@ void CloseMp3Stream(Mp3Stream* stream) {
     mpg123_close(stream->handle);
     mpg123_delete(stream->handle);
     delete stream;
+}
+
+bool DecodeMp3File(const char* path, std::vector<float>* monoSamples, int* sampleRate) {
+    monoSamples->clear();
+    *sampleRate = kAnalysisRate;
+    const char* reason = "";
+    Mp3Stream* stream = OpenMp3Stream(path, &reason);
+    if (!stream) {
+        fprintf(stderr, "lockstep: cannot decode \"%s\": %s\n", path, reason);
+        return false;
+    }
+    std::vector<float> chunk(kDecodeChunkFrames * kStreamChannels);
+    for (;;) {
+        const int frames = ReadMp3Stream(stream, chunk.data(), kDecodeChunkFrames);
+        for (int i = 0; i < frames; ++i) {
+            monoSamples->push_back(0.5f * (chunk[2 * i] + chunk[2 * i + 1]));
+        }
+        if (frames < kDecodeChunkFrames) break;
+    }
+    CloseMp3Stream(stream);
+    return true;
 }

@@ -103,6 +103,10 @@ bool LiteralFrames() {
     return choice.literal;
 }
 
+void FollowFrameSize() {
+    ResizeShadedFrame();
+}
+
 void StartRenderFrame() {
     SetGlowCaptured(false);
 }

@@ -34,6 +34,9 @@ void SetFramePath(int32_t path);
 // ES has no fixed function and gets the default path, a context without what the default path
 // needs gets the literal one; each says so in one line on stderr.
 bool LiteralFrames();
+// The frame's size changed after the first frames were drawn (the web page settles it only when
+// the viewer answers): what the default path keeps at the frame's size follows it.
+void FollowFrameSize();
 // A new frame: the glow source is captured afresh.
 void StartRenderFrame();
 // After the visible render: the glow, the fades and the dirt.

@@ -98,22 +98,28 @@ GLuint CreateDepthBuffer(GLuint name, int width, int height) {
     return name;
 }
 
+// The scene's target (and its depth buffer) and the dirt's, which follow the frame's size.
+bool CreateFrameSizedTargets() {
+    const int sceneWidth = frameWidth > kGlowSourceSize ? frameWidth : kGlowSourceSize;
+    const int sceneHeight = frameHeight > kGlowSourceSize ? frameHeight : kGlowSourceSize;
+    CreateDepthBuffer(frame.sceneDepth, sceneWidth, sceneHeight);
+    bool complete = CreateTarget(&frame.scene, sceneWidth, sceneHeight, false, frame.sceneDepth);
+    complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
+    return complete;
+}
+
 bool CreateTargets() {
     GLint bound = 0, framebuffer = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    const int sceneWidth = frameWidth > kGlowSourceSize ? frameWidth : kGlowSourceSize;
-    const int sceneHeight = frameHeight > kGlowSourceSize ? frameHeight : kGlowSourceSize;
     glGenRenderbuffers(1, &frame.sceneDepth);
-    CreateDepthBuffer(frame.sceneDepth, sceneWidth, sceneHeight);
     bool complete = true;
     for (int i = 0; i < kGlowLevels; ++i) {
         const int size = kGlowSourceSize >> i;
         complete &= CreateTarget(&frame.levels[i], size, size, true, 0);
     }
     complete &= CreateTarget(&frame.sum, kSumSize, kSumSize, true, 0);
-    complete &= CreateTarget(&frame.scene, sceneWidth, sceneHeight, false, frame.sceneDepth);
-    complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
+    complete &= CreateFrameSizedTargets();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     return complete;
@@ -286,6 +292,25 @@ const char* PrepareShadedFrame() {
         frame.dirtStale = true;
     }
     return frame.missing;
+}
+
+void ResizeShadedFrame() {
+    if (!frame.created || (frame.dirt.width == frameWidth && frame.dirt.height == frameHeight))
+        return;
+    GLint bound = 0, framebuffer = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    Target* const sized[] = {&frame.scene, &frame.dirt};
+    for (Target* t : sized) {
+        glDeleteFramebuffers(1, &t->framebuffer);
+        glDeleteTextures(1, &t->texture);
+    }
+    if (!CreateFrameSizedTargets())
+        fprintf(stderr, "lockstep: the %dx%d frame's render targets are incomplete\n", frameWidth,
+                frameHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    frame.dirtStale = true;
 }
 
 void ForgetShadedFrame() {

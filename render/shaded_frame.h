@@ -14,6 +14,8 @@ struct FrameFinish;
 // Prepares the programs and render targets once per context; returns why the default path
 // cannot run here, or null when it can.
 const char* PrepareShadedFrame();
+// The frame-sized targets follow frameWidth x frameHeight where it changed since they were made.
+void ResizeShadedFrame();
 // The next PrepareShadedFrame checks the context again; the dirt is sampled afresh.
 void ForgetShadedFrame();
 // UpdateGlow on the default path: renders the draw list into the glow source unless *captured,

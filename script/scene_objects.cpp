@@ -36,13 +36,17 @@ const char* SceneObjectName(const Mesh* mesh) {
     return "mesh";
 }
 
+void ShowLoadingPicture() {
+    if (loadingTexture < 0) loadingTexture = LoadTexture("data/loading_512x512.raw");
+    DrawScreenImage(loadingTexture, 0, 0, 1, 1, ScreenOpaque);
+    PresentFrame();
+}
+
 void SetUpScenes() {
     ForgetFrameReports();
 
     // The loading picture goes up before anything else is read, and stays for the whole load.
-    loadingTexture = LoadTexture("data/loading_512x512.raw");
-    DrawScreenImage(loadingTexture, 0, 0, 1, 1, ScreenOpaque);
-    PresentFrame();
+    ShowLoadingPicture();
 
     dirtTexture = LoadTexture("data/dirt2_512x512.raw");
     whiteTexture = LoadTexture("data/white_32x32.raw");

@@ -10,6 +10,9 @@ extern int32_t loadingTexture, dirtTexture, whiteTexture, envTexture;
 constexpr float kRobotScale = 1.5f;
 constexpr float kRibbonScale = 1.2f;
 
+// Loads the loading picture unless it is loaded, draws it over the frame and presents it. The
+// web page shows it while its files arrive, before SetUpScenes can read them.
+void ShowLoadingPicture();
 void SetUpScenes();
 void TearDownScenes();
 // The object's variable name ("robot2"), or "mesh" for anything else; used in reports.

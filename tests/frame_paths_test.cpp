@@ -136,6 +136,28 @@ TEST(FramePaths, DefaultMatchesTheLiteralPathInEveryScene) {
     SetFramePath(FramePathUnchosen);
 }
 
+// The web page settles the frame's size only when the viewer answers, after the loading picture
+// has been drawn: the default path's frame-sized targets follow the new size.
+TEST(FramePaths, DefaultFollowsAFrameSizeChangedAfterItsFirstFrames) {
+    LoadShow();
+    if (!HasFixedFunction()) GTEST_SKIP() << "no literal path in OpenGL ES";
+    FrameOn(FramePathFast, 16, 3000);
+    // Larger than the test window: the platform gives an offscreen surface to hold it.
+    frameWidth = 1024;
+    frameHeight = 768;
+    ASSERT_TRUE(PlatformReserveSurface(frameWidth));
+    FollowFrameSize();
+    const std::vector<uint8_t> literal = FrameOn(FramePathLiteral, 36653, 40000);
+    const std::vector<uint8_t> fast = FrameOn(FramePathFast, 36653, 40000);
+    const FrameDifference d = CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight);
+    EXPECT_GE(d.psnr, 42.0);
+    if (d.max > 2) SaveFrame("default_frame_resized");
+    frameWidth = kDefaultFrameWidth;
+    frameHeight = kDefaultFrameHeight;
+    FollowFrameSize();
+    SetFramePath(FramePathUnchosen);
+}
+
 TEST(FramePaths, WithoutShadersTheLiteralPathRunsAndSaysSoOnce) {
     LoadShow();
     if (!HasFixedFunction()) GTEST_SKIP() << "no literal path in OpenGL ES";

@@ -1,10 +1,12 @@
 // The .bof and .baf loaders: layout of what they store, and refusal of files that lie.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "assets/mesh.h"
+#include "assets/text_scanner.h"
 #include "render/bitmap_text.h"
 #include "support/test_support.h"
 
@@ -234,3 +236,27 @@ TEST(MeshLoaders, AcceptEmptyMeshesAndLongTags) {
     EXPECT_EQ(a.mesh.vertexEntries, 0);
     EXPECT_TRUE(MeshHasBlendFrame(&a.mesh)) << "a frame of no vertices needs no room";
 }
+
+#if LOCKSTEP_FLOAT_FROM_CHARS
+// The web build reads floats with strtof, the desktop with from_chars: the same numbers, the
+// same refusals, and the same end of the number.
+TEST(MeshLoaders, BothFloatReadersAgree) {
+    const char* const tokens[] = {
+        "0", "-0", "1", "-2.5", "3.", ".5", "1e3", "1E-3", "-7.25e+2", "0.1", "123456789",
+        "3.4028235e38", "1e-40", "1e-45",           // largest, subnormals
+        "1e39", "1e-50", "7e-46",                   // out of range
+        "+1", "0x1p3", "-0x10", "e5", ".", "-", "", // not numbers as the files write them
+        "1x", "1.5.5", "1e", "2f", "inf", "-nan",   // partly numbers
+    };
+    for (const char* token : tokens) {
+        const char* end = token + strlen(token);
+        float a = 42.0f, b = 42.0f;
+        const char* stopA = ReadFloatFromChars(token, end, &a);
+        const char* stopB = ReadFloatStrtof(token, end, &b);
+        EXPECT_EQ(stopA, stopB) << "'" << token << "'";
+        if (stopA && stopB) {
+            EXPECT_TRUE(a == b || (a != a && b != b)) << "'" << token << "': " << a << " " << b;
+        }
+    }
+}
+#endif

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/options.h"
+#include "host/page_options.h"
 
 namespace {
 
@@ -79,5 +80,35 @@ TEST(PlayerOptions, NativeSizeIsTheLargestFourByThreeFrameOfTheDesktop) {
         NativeFrameSize(d[0], d[1], &w, &h);
         EXPECT_EQ(w, d[2]) << d[0] << "x" << d[1];
         EXPECT_EQ(h, d[3]) << d[0] << "x" << d[1];
+    }
+}
+
+// The web page's address carries the same frame sizes, and the still hooks.
+TEST(PageOptions, TheQueryGivesSizeAndStillsAndRefusesWithTheReason) {
+    PageOptions o;
+    std::string error;
+    ASSERT_TRUE(ParsePageQuery("", &o, &error));
+    EXPECT_EQ(o.stillMs, -1);
+    EXPECT_EQ(o.frameWidth, 0);
+    ASSERT_TRUE(ParsePageQuery("?size=1024x768&utm=x&still=34000&fps=10", &o, &error));
+    EXPECT_EQ(o.frameWidth, 1024);
+    EXPECT_EQ(o.frameHeight, 768);
+    EXPECT_EQ(o.stillMs, 34000);
+    EXPECT_EQ(o.fps, 10);
+    ASSERT_TRUE(ParsePageQuery("size=native&still=0", &o, &error));
+    EXPECT_TRUE(o.nativeSize);
+    EXPECT_EQ(o.fps, kPageDefaultFps);
+
+    const char* const refused[][2] = {
+        {"?size=1000x700", "?size=1000x700 is not 4:3"},
+        {"?size=big", "?size wants WxH"},
+        {"?size=800x600&size=800x600", "size is given twice"},
+        {"?still=-5", "?still wants whole milliseconds"},
+        {"?still=3000&fps=0", "&fps wants a whole number from 1"},
+        {"?fps=30", "it needs ?still=MS"},
+    };
+    for (const auto& [query, reason] : refused) {
+        EXPECT_FALSE(ParsePageQuery(query, &o, &error)) << query;
+        EXPECT_NE(error.find(reason), std::string::npos) << query << ": " << error;
     }
 }

@@ -23,6 +23,11 @@ LOCKSTEP_TEST_PACKAGES=(
 LOCKSTEP_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64 mingw-w64-tools make dpkg-dev zip unzip wine64 fonts-wine
 )
+# The web page (tools/web/build.sh) and its tests in headless Chromium. Emscripten's -O2 link
+# runs acorn from node-acorn, one of its own dependencies.
+LOCKSTEP_WEB_PACKAGES=(
+  emscripten chromium
+)
 
 LOCKSTEP_LOG=${LOCKSTEP_LOG:-$ROOT/build/setup.log}
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/frame_loop.h"
 #include "host/options.h"
 
 const char kCaptureUsage[] =
@@ -157,11 +158,6 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         args->stills.begin(), args->stills.end(),
         [](const CaptureStill& a, const CaptureStill& b) { return a.timeMs < b.timeMs; });
     return CheckOutputsDistinct(*args, error);
-}
-
-int32_t RegularFrameTime(int32_t n, int32_t fps) {
-    const int64_t scaled = static_cast<int64_t>(n) * 1000;
-    return static_cast<int32_t>((2 * scaled + fps) / (2 * static_cast<int64_t>(fps)));
 }
 
 std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,

@@ -19,12 +19,8 @@ bool LoadCaptureSoundtrack(const char* path, CaptureSoundtrack* soundtrack) {
 void SoundtrackWindowAt(const CaptureSoundtrack& soundtrack, int32_t timeMs, float* window1024) {
     // The live layer analyses the samples audible at the frame's time: the last 1024 before it.
     const int64_t end = static_cast<int64_t>(timeMs) * soundtrack.sampleRate / 1000;
-    const int64_t start = end - kSpectrumWindow;
-    const int64_t count = static_cast<int64_t>(soundtrack.mono.size());
-    for (int i = 0; i < kSpectrumWindow; ++i) {
-        const int64_t at = start + i;
-        window1024[i] = at >= 0 && at < count ? soundtrack.mono[static_cast<size_t>(at)] : 0.0f;
-    }
+    WindowEndingAt(soundtrack.mono.data(), static_cast<int64_t>(soundtrack.mono.size()), end,
+                   window1024);
 }
 
 void InstallSpectrumAt(const CaptureSoundtrack& soundtrack, int32_t timeMs, float* spectrum512) {

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the show as a web page with Emscripten and writes dist/lockstep-web/: index.html and
+# page.js, the module (lockstep.js, lockstep.wasm), the data package (lockstep-data.tar.gz, the
+# data set with the loading picture first, so the page can show it while the rest arrives) and
+# the soundtrack (data/moravinte.mp3, fetched on its own: it does not compress). Any static
+# server can serve the folder. kissfft's sources come from Debian's source package, once, into
+# build-web/deps/; the data set comes from the native generator.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/tools/setup.sh"
+say_failed_commands
+install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}"
+enable_source_packages
+
+TREE=$ROOT/build-web
+DEPS=$TREE/deps
+STAGE=$ROOT/dist/lockstep-web
+JOBS=$(nproc)
+source "$ROOT/tools/debian_sources.sh"
+# Emscripten's optimising link runs acorn, which Debian keeps in its own Node.js folder.
+export NODE_PATH=/usr/share/nodejs
+
+# kissfft's sources, unpacked once per Debian version; the show's build compiles them.
+dsc=$(source_dsc kissfft)
+version=$(echo "$dsc" | sed 's/^[^_]*_//; s/\.dsc$//')
+[ -n "$version" ] || { echo "build.sh: no source package kissfft"; exit 1; }
+KISSFFT=$DEPS/kissfft-$version
+if [ ! -f "$KISSFFT/.complete" ]; then
+  rm -rf "$DEPS"/kissfft-*
+  fetch_source kissfft "$dsc" "$KISSFFT"
+  touch "$KISSFFT/.complete"
+fi
+
+# The data set comes from the native generator.
+cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$ROOT/build" --target lockstep-datagen -j "$JOBS"
+generate_data
+
+echo "build.sh: building the show for the web"
+emcmake cmake -S "$ROOT" -B "$TREE/show" -DCMAKE_BUILD_TYPE=Release \
+  -DLOCKSTEP_WEB_KISSFFT="$KISSFFT" >/dev/null
+cmake --build "$TREE/show" --target lockstep -j "$JOBS"
+
+rm -rf "$STAGE"
+mkdir -p "$STAGE/data"
+cp "$ROOT/host/web/index.html" "$ROOT/host/web/page.js" "$TREE/show/bin/lockstep.js" \
+  "$TREE/show/bin/lockstep.wasm" "$STAGE/"
+cp "$ROOT/data/moravinte.mp3" "$STAGE/data/"
+# The same bytes from the same data set: no owners, no times.
+files=$(cd "$ROOT/data" && ls | grep -v -e '^loading_512x512\.raw$' -e '\.mp3$' | sort)
+(cd "$ROOT/data" && tar --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@0 \
+  -cf - loading_512x512.raw $files) | gzip -9n >"$STAGE/lockstep-data.tar.gz"
+echo "build.sh: wrote $STAGE ($(du -sk --apparent-size "$STAGE" | cut -f1) KiB)"
