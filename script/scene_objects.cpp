@@ -14,7 +14,7 @@ int32_t loadingTexture = -1, dirtTexture = -1, whiteTexture = -1, envTexture = -
 namespace {
 
 struct NamedObject {
-    const Mesh* mesh;
+    Mesh* mesh;
     const char* name;
 };
 const NamedObject kSceneObjectNames[] = {
@@ -88,6 +88,10 @@ void SetUpScenes() {
     SetMeshTexture(&credits, LoadTexture("data/credz_512x256.raw"));
     LoadStaticMesh("data/grtz.bof", &greetings);
     SetMeshTexture(&greetings, LoadTexture("data/grtz_256x512.raw"));
+}
+
+void ResetScenePlacements() {
+    for (const NamedObject& entry : kSceneObjectNames) PlaceMesh(entry.mesh, 0, 0, 0, 0, 0, 0);
 }
 
 void TearDownScenes() {

@@ -17,6 +17,8 @@ constexpr int32_t kGlowAlpha = 12;
 constexpr int32_t kGlowAdditive = 1;
 constexpr int32_t kGlowBlended = 0;
 
+} // namespace
+
 void RunSceneScript(const SceneFrame& frame, int32_t t) {
     switch (frame.type) {
     case kSceneCity:
@@ -37,6 +39,8 @@ void RunSceneScript(const SceneFrame& frame, int32_t t) {
         break; // no script: the default background under the post passes
     }
 }
+
+namespace {
 
 // The post passes one by one, as blended full-screen quads: the reference picture.
 void FinishFrameLiteral(const SceneFrame& frame, int32_t t) {
