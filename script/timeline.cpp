@@ -7,6 +7,7 @@
 #include "render/screen_quads.h"
 #include "script/scene_objects.h"
 #include "script/scene_scripts.h"
+#include "script/show_hud.h"
 
 TimelineState timeline = kTimelineStart;
 
@@ -99,5 +100,6 @@ void StepFrame(int32_t demoTime) {
     } else {
         FinishFrameLiteral(frame, demoTime);
     }
+    DrawShowHud(frame, demoTime);
     PresentFrame();
 }
