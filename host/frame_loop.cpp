@@ -12,7 +12,9 @@ int32_t RunFrameLoop(const FrameLoopSource& source) {
     int32_t frames = 0;
     // The test follows the frame: the frame that reaches the end, or sees Escape, is drawn.
     while (stop == 0) {
-        const int32_t demoTime = static_cast<int32_t>(source.ticks() - startTick);
+        const uint32_t elapsed = source.ticks() - startTick;
+        const int32_t demoTime =
+            source.demoTime ? source.demoTime(elapsed) : static_cast<int32_t>(elapsed);
         BeginFrame();
         source.stepFrame(demoTime);
         ++frames;

@@ -28,6 +28,8 @@ struct FramebufferCalls {
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 };
 
+constexpr int kMakerKeyQueue = 16; // presses between two frames; more are dropped
+
 struct PlatformState {
     SDL_Window* window;
     SDL_GLContext context;
@@ -36,6 +38,9 @@ struct PlatformState {
     GLuint frame;
     FramebufferCalls fb;
     bool escapePressed; // pressed since the previous query
+    bool makerKeys;
+    MakerKeyPress keys[kMakerKeyQueue];
+    int keyCount;
 };
 
 PlatformState platform;
@@ -125,6 +130,38 @@ void FitWindowToDesktop(int* width, int* height) {
     FitFrame(usable.w, usable.h, width, height);
     fprintf(stderr, "lockstep: the %dx%d frame is larger than the desktop; it is shown scaled "
                     "down in a %dx%d window\n", frameWidth, frameHeight, *width, *height);
+}
+
+MakerKey MakerKeyOf(const SDL_KeyboardEvent& key) {
+    // Only the arrows scrub while held; a held Space or R would toggle or reload on and on.
+    const bool repeat = key.repeat != 0;
+    switch (key.keysym.sym) {
+    case SDLK_LEFT:
+        return MakerKeyBack;
+    case SDLK_RIGHT:
+        return MakerKeyOn;
+    case SDLK_SPACE:
+        return repeat ? MakerKeyNone : MakerKeyPause;
+    case SDLK_PAGEUP:
+        return repeat ? MakerKeyNone : MakerKeyPreviousScene;
+    case SDLK_PAGEDOWN:
+        return repeat ? MakerKeyNone : MakerKeyNextScene;
+    case SDLK_HOME:
+        return repeat ? MakerKeyNone : MakerKeyHome;
+    case SDLK_r:
+        return repeat ? MakerKeyNone : MakerKeyReload;
+    case SDLK_h:
+        return repeat ? MakerKeyNone : MakerKeyHud;
+    default:
+        return MakerKeyNone;
+    }
+}
+
+void KeepMakerKey(const SDL_KeyboardEvent& key) {
+    const MakerKey maker = MakerKeyOf(key);
+    if (maker == MakerKeyNone || platform.keyCount == kMakerKeyQueue) return;
+    const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    platform.keys[platform.keyCount++] = MakerKeyPress{maker, shift, key.timestamp};
 }
 
 } // namespace
@@ -279,6 +316,7 @@ int32_t PlatformEscapeState() {
             platform.escapePressed = true;
         if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
             platform.escapePressed = true;
+        if (event.type == SDL_KEYDOWN && platform.makerKeys) KeepMakerKey(event.key);
     }
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     // The classic key-state word: top bit for "down now", bottom bit for "pressed since the
@@ -288,6 +326,19 @@ int32_t PlatformEscapeState() {
     if (platform.escapePressed) state |= 1;
     platform.escapePressed = false;
     return state;
+}
+
+void PlatformTakeMakerKeys(bool on) {
+    platform.makerKeys = on;
+    platform.keyCount = 0;
+}
+
+bool PlatformNextMakerKey(MakerKeyPress* press) {
+    if (platform.keyCount == 0) return false;
+    *press = platform.keys[0];
+    --platform.keyCount;
+    for (int i = 0; i < platform.keyCount; ++i) platform.keys[i] = platform.keys[i + 1];
+    return true;
 }
 
 void PlatformHideCursor() {

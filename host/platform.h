@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "host/maker_controls.h"
+
 constexpr int kDefaultFrameWidth = 800;
 constexpr int kDefaultFrameHeight = 600;
 
@@ -31,6 +33,11 @@ void PlatformSleep(uint32_t ms);
 // Nonzero while Escape is down or when it was pressed since the previous call; a request to
 // close the window counts as Escape. Pumps the window's events.
 int32_t PlatformEscapeState();
+// While on, the events that PlatformEscapeState pumps also yield the makers' keys (the arrows
+// repeat while held), kept in order for PlatformNextMakerKey.
+void PlatformTakeMakerKeys(bool on);
+// The oldest key press not yet taken; false when there is none.
+bool PlatformNextMakerKey(MakerKeyPress* press);
 void PlatformHideCursor();
 // Restores desktop and cursor and flushes standard output.
 void PlatformShutdown();
