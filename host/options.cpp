@@ -31,22 +31,12 @@ namespace {
 constexpr int kMaxSideDigits = 5;
 constexpr int kMaxTimeDigits = 9;
 
-// Whole decimal number of at most kMaxSideDigits digits starting at *p; moves *p past it.
-bool ParseSide(const char** p, int* out) {
-    int value = 0, digits = 0;
+// Whole decimal number of 1 to maxDigits digits, no sign, starting at *p; moves *p past it.
+bool ParseDigits(const char** p, int maxDigits, int32_t* out) {
+    int32_t value = 0;
+    int digits = 0;
     for (; **p >= '0' && **p <= '9'; ++*p) {
-        if (++digits > kMaxSideDigits) return false;
-        value = value * 10 + (**p - '0');
-    }
-    *out = value;
-    return digits > 0;
-}
-
-// Whole milliseconds, no sign, nothing after the digits.
-bool ParseTime(const char** p, int32_t* out) {
-    int32_t value = 0, digits = 0;
-    for (; **p >= '0' && **p <= '9'; ++*p) {
-        if (++digits > kMaxTimeDigits) return false;
+        if (++digits > maxDigits) return false;
         value = value * 10 + (**p - '0');
     }
     *out = value;
@@ -55,7 +45,7 @@ bool ParseTime(const char** p, int32_t* out) {
 
 bool ParseStart(const char* text, int32_t* start, std::string* error) {
     const char* p = text;
-    if (!ParseTime(&p, start) || *p != '\0') {
+    if (!ParseDigits(&p, kMaxTimeDigits, start) || *p != '\0') {
         *error = "--start wants whole milliseconds from 0 to " + std::to_string(kDemoLengthMs - 1) +
                  ", not '" + text + "'";
         return false;
@@ -70,7 +60,8 @@ bool ParseStart(const char* text, int32_t* start, std::string* error) {
 
 bool ParseLoop(const char* text, int32_t* first, int32_t* end, std::string* error) {
     const char* p = text;
-    if (!ParseTime(&p, first) || *p++ != '-' || !ParseTime(&p, end) || *p != '\0') {
+    if (!ParseDigits(&p, kMaxTimeDigits, first) || *p++ != '-' ||
+        !ParseDigits(&p, kMaxTimeDigits, end) || *p != '\0') {
         *error = "--loop wants A-B in whole milliseconds, such as 33320-53312; not '" +
                  std::string(text) + "'";
         return false;
@@ -87,8 +78,9 @@ bool ParseLoop(const char* text, int32_t* first, int32_t* end, std::string* erro
     return true;
 }
 
-// Options given once only: a second value would silently win otherwise.
-bool FirstTime(const char* option, bool* seen, std::string* error) {
+} // namespace
+
+bool SetOnce(const char* option, bool* seen, std::string* error) {
     if (*seen) {
         *error = std::string(option) + " is given twice";
         return false;
@@ -96,8 +88,6 @@ bool FirstTime(const char* option, bool* seen, std::string* error) {
     *seen = true;
     return true;
 }
-
-} // namespace
 
 int32_t PlayerStartTime(const PlayerOptions& options) {
     if (options.startMs >= 0) return options.startMs;
@@ -108,7 +98,8 @@ bool ParseFrameSize(const char* text, int* width, int* height, std::string* erro
     const std::string given = std::string("--size ") + text;
     const char* p = text;
     int w = 0, h = 0;
-    if (!ParseSide(&p, &w) || *p++ != 'x' || !ParseSide(&p, &h) || *p != '\0') {
+    if (!ParseDigits(&p, kMaxSideDigits, &w) || *p++ != 'x' ||
+        !ParseDigits(&p, kMaxSideDigits, &h) || *p != '\0') {
         *error = "--size wants WxH, such as 1440x1080, or native; not '" + std::string(text) + "'";
         return false;
     }
@@ -149,11 +140,8 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* option
     for (int i = 1; i < argc; ++i) {
         const char* opt = argv[i];
         if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
-            if (seenHelp) {
-                *error = std::string(opt) + " is given twice";
-                return false;
-            }
-            seenHelp = options->help = true;
+            if (!SetOnce(opt, &seenHelp, error)) return false;
+            options->help = true;
         } else if (!strcmp(opt, "--fullscreen") || !strcmp(opt, "--windowed")) {
             if (screenOption) {
                 *error = !strcmp(screenOption, opt)
@@ -164,11 +152,7 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* option
             screenOption = opt;
             options->screen = !strcmp(opt, "--fullscreen") ? ScreenFullscreen : ScreenWindowed;
         } else if (!strcmp(opt, "--size")) {
-            if (seenSize) {
-                *error = "--size is given twice";
-                return false;
-            }
-            seenSize = true;
+            if (!SetOnce(opt, &seenSize, error)) return false;
             if (i + 1 >= argc) {
                 *error = "--size needs a value: WxH or native";
                 return false;
@@ -180,7 +164,7 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* option
                 return false;
         } else if (!strcmp(opt, "--start") || !strcmp(opt, "--loop")) {
             const bool start = !strcmp(opt, "--start");
-            if (!FirstTime(opt, start ? &seenStart : &seenLoop, error)) return false;
+            if (!SetOnce(opt, start ? &seenStart : &seenLoop, error)) return false;
             if (i + 1 >= argc) {
                 *error = std::string(opt) + (start ? " needs a value: MS" : " needs a value: A-B");
                 return false;
@@ -191,7 +175,7 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* option
                       : ParseLoop(value, &options->loopStartMs, &options->loopEndMs, error);
             if (!ok) return false;
         } else if (!strcmp(opt, "--maker")) {
-            if (!FirstTime(opt, &seenMaker, error)) return false;
+            if (!SetOnce(opt, &seenMaker, error)) return false;
             options->maker = true;
         } else {
             *error = opt[0] == '-' ? std::string("unknown option ") + opt

@@ -38,6 +38,10 @@ extern const char kPlayerUsage[];
 // Where the show starts: --start, else the loop's start, else 0.
 int32_t PlayerStartTime(const PlayerOptions& options);
 
+// Options given once only: a second value would silently win otherwise. False (with the reason)
+// when *seen is already set; sets it.
+bool SetOnce(const char* option, bool* seen, std::string* error);
+
 // "WxH" in whole pixels, 4:3, within the fixed bounds; false with *error saying why.
 bool ParseFrameSize(const char* text, int* width, int* height, std::string* error);
 // The largest 4:3 frame that fits a desktop of that size (0x0 when even the smallest does not).

@@ -132,29 +132,24 @@ void FitWindowToDesktop(int* width, int* height) {
                     "down in a %dx%d window\n", frameWidth, frameHeight, *width, *height);
 }
 
+struct MakerKeyBinding {
+    SDL_Keycode sym;
+    MakerKey key;
+    bool repeats; // only the arrows scrub while held; a held Space or R would toggle or reload
+};
+const MakerKeyBinding kMakerKeyBindings[] = {
+    {SDLK_SPACE, MakerKeyPause, false},        {SDLK_LEFT, MakerKeyBack, true},
+    {SDLK_RIGHT, MakerKeyOn, true},            {SDLK_PAGEUP, MakerKeyPreviousScene, false},
+    {SDLK_PAGEDOWN, MakerKeyNextScene, false}, {SDLK_HOME, MakerKeyHome, false},
+    {SDLK_r, MakerKeyReload, false},           {SDLK_h, MakerKeyHud, false},
+};
+
 MakerKey MakerKeyOf(const SDL_KeyboardEvent& key) {
-    // Only the arrows scrub while held; a held Space or R would toggle or reload on and on.
-    const bool repeat = key.repeat != 0;
-    switch (key.keysym.sym) {
-    case SDLK_LEFT:
-        return MakerKeyBack;
-    case SDLK_RIGHT:
-        return MakerKeyOn;
-    case SDLK_SPACE:
-        return repeat ? MakerKeyNone : MakerKeyPause;
-    case SDLK_PAGEUP:
-        return repeat ? MakerKeyNone : MakerKeyPreviousScene;
-    case SDLK_PAGEDOWN:
-        return repeat ? MakerKeyNone : MakerKeyNextScene;
-    case SDLK_HOME:
-        return repeat ? MakerKeyNone : MakerKeyHome;
-    case SDLK_r:
-        return repeat ? MakerKeyNone : MakerKeyReload;
-    case SDLK_h:
-        return repeat ? MakerKeyNone : MakerKeyHud;
-    default:
-        return MakerKeyNone;
+    for (const MakerKeyBinding& binding : kMakerKeyBindings) {
+        if (binding.sym != key.keysym.sym) continue;
+        return key.repeat && !binding.repeats ? MakerKeyNone : binding.key;
     }
+    return MakerKeyNone;
 }
 
 void KeepMakerKey(const SDL_KeyboardEvent& key) {

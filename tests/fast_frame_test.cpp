@@ -20,12 +20,7 @@
 namespace {
 
 void LoadShow() {
-    OpenTestDisplay();
-    TearDownScenes();
-    const std::string dir = MakeScratchDir();
-    WriteShowDataSet(dir);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
-    SetUpScenes();
+    LoadShowDataSet();
 }
 
 // The frame at t on one path, after a frame at entry that enters its scene: the same sequence

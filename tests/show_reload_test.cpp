@@ -46,20 +46,15 @@ void PlayOn(int32_t t) {
 } // namespace
 
 TEST(ShowReload, HalfWrittenFilesAreReportedAndTheShowPlaysOnThenReloadsWhole) {
-    OpenTestDisplay();
-    TearDownScenes();
-    const std::string dir = MakeScratchDir();
-    WriteShowDataSet(dir);
+    std::string dir;
+    LoadShowDataSet({}, true, &dir);
     ASSERT_TRUE(
         WriteMp3(dir + "/data/moravinte.mp3", SineSamples(kBin20Hz, 1.0, 44100, 0.5f), 44100));
-    ASSERT_EQ(chdir(dir.c_str()), 0);
     fs::copy(dir + "/data", dir + "/whole");
-    SetUpScenes();
     ASSERT_EQ(StartMusic("data/moravinte.mp3"), 1);
     // The tree follows a fixed level, so that frames can be compared across reloads.
     static const float kQuiet[kSpectrumBins] = {};
     SoundOverrideSpectrum(kQuiet);
-    ResetTimeline();
     ShowFrame(53400);
     ShowFrame(60000);
     const std::vector<uint8_t> before = ReadFrame();
@@ -97,13 +92,8 @@ TEST(ShowReload, HalfWrittenFilesAreReportedAndTheShowPlaysOnThenReloadsWhole) {
 
 // The real writer at work: reload after reload while lockstep-datagen rewrites the data set.
 TEST(ShowReload, ReloadWhileTheGeneratorWritesTheDataSet) {
-    OpenTestDisplay();
-    TearDownScenes();
-    const std::string dir = MakeScratchDir();
-    WriteShowDataSet(dir);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
-    SetUpScenes();
-    ResetTimeline();
+    std::string dir;
+    LoadShowDataSet({}, true, &dir);
     ShowFrame(40000);
 
     std::string generator = LOCKSTEP_BINARY_DIR "/bin/lockstep-datagen";

@@ -50,16 +50,6 @@ bool ParseStill(const char* text, CaptureStill* still, std::string* error) {
     return true;
 }
 
-// Options given once only: a second value would silently win otherwise.
-bool SetOnce(const char* name, bool* seen, std::string* error) {
-    if (*seen) {
-        *error = std::string(name) + " is given twice";
-        return false;
-    }
-    *seen = true;
-    return true;
-}
-
 bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
     std::vector<std::string> files;
     for (const CaptureStill& still : args.stills) files.push_back(still.path);
