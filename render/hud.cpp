@@ -1,6 +1,7 @@
 #include "render/hud.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <cstdint>
 #include <cstring>
 
@@ -164,6 +165,7 @@ bool ReadyTexture() {
                  hud.texels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // Clamped, without mipmaps: what a picture of any size needs under OpenGL ES 2.0 and WebGL.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     return true;
