@@ -1,6 +1,5 @@
 #include "host/data_folder.h"
 
-#include <SDL.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -53,12 +52,10 @@ std::vector<std::string> DataFolderCandidates(const std::string& workingFolder,
     return folders;
 }
 
-void EnterDataFolder() {
+void EnterDataFolder(const std::string& programFolder) {
     char working[4096];
     if (!getcwd(working, sizeof working)) snprintf(working, sizeof working, ".");
-    char* program = SDL_GetBasePath();
-    const std::vector<std::string> folders = DataFolderCandidates(working, program ? program : "");
-    SDL_free(program);
+    const std::vector<std::string> folders = DataFolderCandidates(working, programFolder);
     for (size_t i = 0; i < folders.size(); ++i) {
         if (HoldsData(folders[i]) && (i == 0 || chdir(folders[i].c_str()) == 0)) return;
     }

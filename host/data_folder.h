@@ -15,6 +15,6 @@ constexpr int kDataFolderLevelsUp = 2;
 std::vector<std::string> DataFolderCandidates(const std::string& workingFolder,
                                               const std::string& programFolder);
 
-// Enters the first of those folders that holds data/. When none does, stays, and says on stderr
-// where it looked and how to make a data set.
-void EnterDataFolder();
+// Enters the first of those folders that holds data/ (programFolder as PlatformProgramFolder
+// gives it). When none does, stays, and says on stderr where it looked and how to make a data set.
+void EnterDataFolder(const std::string& programFolder);

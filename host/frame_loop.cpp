@@ -19,7 +19,9 @@ int32_t RunFrameLoop(const FrameLoopSource& source) {
     bool stop = false;
     int32_t frames = 0;
     while (!stop) {
-        const int32_t demoTime = static_cast<int32_t>(source.ticks() - startTick);
+        const uint32_t elapsed = source.ticks() - startTick;
+        const int32_t demoTime =
+            source.demoTime ? source.demoTime(elapsed) : static_cast<int32_t>(elapsed);
         stop = RunFramePass(source, demoTime);
         ++frames;
         source.sleep(1);

@@ -11,6 +11,9 @@ struct FrameLoopSource {
     int32_t (*escapeState)();
     void (*sleep)(uint32_t ms);
     void (*stepFrame)(int32_t demoTime);
+    // The demo time of a pass from the ticks since the loop began (a clock that starts elsewhere,
+    // holds, seeks or loops); null: those ticks themselves.
+    int32_t (*demoTime)(uint32_t elapsed);
 };
 
 // Clears the glow chain's captured flag at the start of every frame.

@@ -6,15 +6,18 @@
 #include "host/data_folder.h"
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/maker_session.h"
 #include "host/options.h"
 #include "host/platform.h"
 #include "music/music.h"
 #include "script/scene_objects.h"
+#include "script/show_seek.h"
 #include "script/timeline.h"
 
 namespace {
 
 constexpr int kExitBadOptions = 2;
+constexpr char kSoundtrackPath[] = "data/moravinte.mp3";
 
 // Sets the frame size the options ask for; false (said on stderr) when the desktop is too small
 // for a native frame.
@@ -57,7 +60,7 @@ int main(int argc, char** argv) {
         fputs(kPlayerUsage, stdout);
         return 0;
     }
-    EnterDataFolder();
+    EnterDataFolder(PlatformProgramFolder());
 
     const bool fullScreen = options.screen == ScreenAsk ? PlatformAskFullscreen()
                                                         : options.screen == ScreenFullscreen;
@@ -74,9 +77,23 @@ int main(int argc, char** argv) {
     }
     ApplyDefaultRenderState();
     SetUpScenes();
-    StartMusic("data/moravinte.mp3");
+    // The show's own clock only where it is asked for: the viewer's show runs as it always has.
+    const int32_t startMs = PlayerStartTime(options);
+    const bool session = options.maker || startMs > 0 || options.loopEndMs > 0;
+    if (startMs > 0) {
+        SeekShow(startMs, EntryTimesEveryMillisecond());
+        StartMusicAt(kSoundtrackPath, startMs);
+    } else {
+        StartMusic(kSoundtrackPath);
+    }
 
-    const FrameLoopSource source = {PlatformTicks, PlatformEscapeState, PlatformSleep, StepFrame};
+    FrameLoopSource source = {PlatformTicks, PlatformEscapeState, PlatformSleep, StepFrame,
+                              nullptr};
+    if (session) {
+        BeginShowSession(startMs, options.loopStartMs, options.loopEndMs, options.maker);
+        source.stepFrame = StepSessionFrame;
+        source.demoTime = ShowSessionTime;
+    }
     const uint32_t started = PlatformTicks();
     const int32_t frames = RunFrameLoop(source);
     const uint32_t elapsed = PlatformTicks() - started;

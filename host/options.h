@@ -1,6 +1,7 @@
 // The player's command line and the frame size rules, parsed without touching the platform, so
 // that a bad option ends the run before any window opens.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // Frame sizes are 4:3, from 320x240 up. The fixed ceiling keeps absurd requests from reaching
@@ -21,6 +22,10 @@ struct PlayerOptions {
     bool nativeSize = false; // --size native
     int frameWidth = 0;      // --size WxH; 0: the default
     int frameHeight = 0;
+    int32_t startMs = -1;    // --start MS; -1: not given
+    int32_t loopStartMs = 0; // --loop A-B: the stretch [A, B) repeats
+    int32_t loopEndMs = 0;   // 0: no loop
+    bool maker = false;      // --maker: the makers' keys
     bool help = false;
 };
 
@@ -29,6 +34,13 @@ struct PlayerOptions {
 bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* options,
                         std::string* error);
 extern const char kPlayerUsage[];
+
+// Where the show starts: --start, else the loop's start, else 0.
+int32_t PlayerStartTime(const PlayerOptions& options);
+
+// Options given once only: a second value would silently win otherwise. False (with the reason)
+// when *seen is already set; sets it.
+bool SetOnce(const char* option, bool* seen, std::string* error);
 
 // "WxH" in whole pixels, 4:3, within the fixed bounds; false with *error saying why.
 bool ParseFrameSize(const char* text, int* width, int* height, std::string* error);

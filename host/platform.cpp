@@ -19,6 +19,8 @@ int frameHeight = kDefaultFrameHeight;
 // to fit.
 namespace {
 
+constexpr int kMakerKeyQueue = 16; // presses between two frames; more are dropped
+
 struct PlatformState {
     SDL_Window* window;
     SDL_GLContext context;
@@ -29,6 +31,9 @@ struct PlatformState {
     GLuint frameBuffers[2]; // colour and depth of the offscreen frame
     int surfaceWidth, surfaceHeight; // what the show draws into
     bool escapePressed; // pressed since the previous query
+    bool makerKeys;
+    MakerKeyPress keys[kMakerKeyQueue];
+    int keyCount;
 };
 
 PlatformState platform;
@@ -119,6 +124,33 @@ void FitWindowToDesktop(int* width, int* height) {
     FitFrame(usable.w, usable.h, width, height);
     fprintf(stderr, "lockstep: the %dx%d frame is larger than the desktop; it is shown scaled "
                     "down in a %dx%d window\n", frameWidth, frameHeight, *width, *height);
+}
+
+struct MakerKeyBinding {
+    SDL_Keycode sym;
+    MakerKey key;
+    bool repeats; // only the arrows scrub while held; a held Space or R would toggle or reload
+};
+const MakerKeyBinding kMakerKeyBindings[] = {
+    {SDLK_SPACE, MakerKeyPause, false},        {SDLK_LEFT, MakerKeyBack, true},
+    {SDLK_RIGHT, MakerKeyOn, true},            {SDLK_PAGEUP, MakerKeyPreviousScene, false},
+    {SDLK_PAGEDOWN, MakerKeyNextScene, false}, {SDLK_HOME, MakerKeyHome, false},
+    {SDLK_r, MakerKeyReload, false},           {SDLK_h, MakerKeyHud, false},
+};
+
+MakerKey MakerKeyOf(const SDL_KeyboardEvent& key) {
+    for (const MakerKeyBinding& binding : kMakerKeyBindings) {
+        if (binding.sym != key.keysym.sym) continue;
+        return key.repeat && !binding.repeats ? MakerKeyNone : binding.key;
+    }
+    return MakerKeyNone;
+}
+
+void KeepMakerKey(const SDL_KeyboardEvent& key) {
+    const MakerKey maker = MakerKeyOf(key);
+    if (maker == MakerKeyNone || platform.keyCount == kMakerKeyQueue) return;
+    const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
+    platform.keys[platform.keyCount++] = MakerKeyPress{maker, shift, key.timestamp};
 }
 
 } // namespace
@@ -313,6 +345,7 @@ int32_t PlatformEscapeState() {
             platform.escapePressed = true;
         if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
             platform.escapePressed = true;
+        if (event.type == SDL_KEYDOWN && platform.makerKeys) KeepMakerKey(event.key);
     }
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     // The classic key-state word: top bit for "down now", bottom bit for "pressed since the
@@ -322,6 +355,26 @@ int32_t PlatformEscapeState() {
     if (platform.escapePressed) state |= 1;
     platform.escapePressed = false;
     return state;
+}
+
+void PlatformTakeMakerKeys(bool on) {
+    platform.makerKeys = on;
+    platform.keyCount = 0;
+}
+
+bool PlatformNextMakerKey(MakerKeyPress* press) {
+    if (platform.keyCount == 0) return false;
+    *press = platform.keys[0];
+    --platform.keyCount;
+    for (int i = 0; i < platform.keyCount; ++i) platform.keys[i] = platform.keys[i + 1];
+    return true;
+}
+
+std::string PlatformProgramFolder() {
+    char* folder = SDL_GetBasePath();
+    const std::string path = folder ? folder : "";
+    SDL_free(folder);
+    return path;
 }
 
 void PlatformHideCursor() {

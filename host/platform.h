@@ -2,6 +2,9 @@
 // Nothing outside host/ calls SDL for video or input.
 #pragma once
 #include <cstdint>
+#include <string>
+
+#include "host/maker_controls.h"
 
 constexpr int kDefaultFrameWidth = 800;
 constexpr int kDefaultFrameHeight = 600;
@@ -38,6 +41,13 @@ void PlatformSleep(uint32_t ms);
 // Nonzero while Escape is down or when it was pressed since the previous call; a request to
 // close the window counts as Escape. Pumps the window's events.
 int32_t PlatformEscapeState();
+// While on, the events that PlatformEscapeState pumps also yield the makers' keys (the arrows
+// repeat while held), kept in order for PlatformNextMakerKey.
+void PlatformTakeMakerKeys(bool on);
+// The oldest key press not yet taken; false when there is none.
+bool PlatformNextMakerKey(MakerKeyPress* press);
+// The folder the program was started from, with a trailing separator; empty where unknown.
+std::string PlatformProgramFolder();
 void PlatformHideCursor();
 // Restores desktop and cursor and flushes standard output.
 void PlatformShutdown();

@@ -1,6 +1,7 @@
 #include "music/mp3_stream.h"
 
 #include <mpg123.h>
+#include <cstdio>
 
 #include <cstdio>
 
@@ -71,6 +72,14 @@ int ReadMp3Stream(Mp3Stream* stream, float* stereo, int frames) {
         if (!more || (got == 0 && rc == MPG123_OK)) stream->ended = true;
     }
     return static_cast<int>(filled / frameBytes);
+}
+
+bool SeekMp3Stream(Mp3Stream* stream, int64_t frame) {
+    // Sample-exact: the decoder counts the encoder's padding out, as it does when it plays through.
+    const off_t reached = mpg123_seek(stream->handle, static_cast<off_t>(frame), SEEK_SET);
+    // Where the decoder cannot go (past the end) the stream is silent from here on.
+    stream->ended = reached < 0;
+    return !stream->ended;
 }
 
 void CloseMp3Stream(Mp3Stream* stream) {

@@ -1,5 +1,6 @@
 // An mp3 file decoded piece by piece into stereo floats at the output rate.
 #pragma once
+#include <cstdint>
 
 constexpr int kStreamRate = 44100;
 constexpr int kStreamChannels = 2;
@@ -11,4 +12,7 @@ Mp3Stream* OpenMp3Stream(const char* path, const char** reason);
 // Decodes up to `frames` interleaved stereo frames; fewer only at the end of the file.
 // Allocates nothing, so it may run on the audio thread.
 int ReadMp3Stream(Mp3Stream* stream, float* stereo, int frames);
+// Moves to stereo frame `frame` of the decoded file (0 is its first). False where the decoder
+// cannot go (past the end): the stream is then silent.
+bool SeekMp3Stream(Mp3Stream* stream, int64_t frame);
 void CloseMp3Stream(Mp3Stream* stream);

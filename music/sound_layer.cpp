@@ -9,14 +9,16 @@
 
 // Threads: SDL calls FillOutput on its audio thread; everything else runs on the main thread.
 // Two things cross between them:
-// - `playing`, the stream the callback decodes. SDL holds the device lock around every callback,
-//   so the main thread swaps it only inside SDL_LockAudioDevice, and opens and frees streams
-//   outside that lock. The lock is held for a pointer store, never while the main thread decodes.
+// - `playing` and `paused`, the stream the callback decodes and whether it may. SDL holds the
+//   device lock around every callback, so the main thread changes them only inside
+//   SDL_LockAudioDevice, and opens and frees streams outside that lock. The lock is held for a
+//   pointer store, or while a cue decodes the few thousand frames that lead up to its place.
 // - the recent output, as a ring of mono samples and a stamp (frames written, time written).
 //   The callback stores the samples, then publishes the stamp with release order; the main thread
 //   loads the stamp with acquire order before reading samples below it. All of it is atomic, so
 //   the main thread never waits for the callback, and a copy that the callback may have lapped
-//   meanwhile is detected and taken again.
+//   meanwhile is detected and taken again. A cue rewrites the samples below the stamp under the
+//   device lock, so that the spectrum reads the new place at once.
 
 namespace {
 
@@ -24,10 +26,16 @@ constexpr int kRingFrames = 16384; // a power of two, far more than a window plu
 constexpr uint32_t kRingMask = kRingFrames - 1;
 constexpr int kCopyAttempts = 3;
 constexpr double kMicrosPerSecond = 1e6;
+// A cue decodes what the spectrum may still read before its place: one analysis window and the
+// output's latency, twice over while the place itself moves on with the latency, and 100 ms for
+// the time the file takes to open and seek.
+constexpr int kMaxLatencyFrames = 2 * kOutputBufferFrames;
+constexpr int kLeadFrames = kSpectrumWindow + 2 * kMaxLatencyFrames + kOutputRate / 10;
 
 struct SoundState {
     SDL_AudioDeviceID device; // 0 while no output is open
     Mp3Stream* playing;       // shared with the callback; changed only under the device lock
+    bool paused;              // likewise
     uint32_t latencyFrames;   // written but not yet heard, at the moment a callback returns
     bool spectrumActive;
     const float* overrideSpectrum;
@@ -35,6 +43,9 @@ struct SoundState {
     double clockFrequency;
     float recent[kSpectrumWindow]; // the samples under analysis, oldest first
     float spectrum[kSpectrumBins];
+    bool heldValid; // while paused: `held` is what was heard at the pause (or at the cued place)
+    float held[kSpectrumBins];
+    float lead[kLeadFrames * kStreamChannels]; // a cue's lead-in, main thread only
 };
 
 SoundState sound;
@@ -52,7 +63,8 @@ uint32_t NowMicros() {
 void FillOutput(void*, Uint8* bytes, int length) {
     float* out = reinterpret_cast<float*>(bytes);
     const int frames = length / static_cast<int>(sizeof(float) * kStreamChannels);
-    const int decoded = sound.playing ? ReadMp3Stream(sound.playing, out, frames) : 0;
+    const int decoded =
+        sound.playing && !sound.paused ? ReadMp3Stream(sound.playing, out, frames) : 0;
     memset(out + decoded * kStreamChannels, 0,
            static_cast<size_t>(frames - decoded) * kStreamChannels * sizeof(float));
 
@@ -85,6 +97,14 @@ bool CopyRecentSamples(uint32_t end) {
     }
     const uint32_t written = static_cast<uint32_t>(stamp.load(std::memory_order_acquire) >> 32);
     return written - start <= static_cast<uint32_t>(kRingFrames);
+}
+
+// Place `place` of the file, mono, from a cue's lead-in that starts at place `from` and holds
+// `got` frames; silence before the file and past what could be decoded.
+float LeadSample(int64_t place, int64_t from, int got) {
+    const int64_t i = place - from;
+    if (place < 0 || i < 0 || i >= got) return 0.0f;
+    return 0.5f * (sound.lead[2 * i] + sound.lead[2 * i + 1]);
 }
 
 } // namespace
@@ -125,6 +145,7 @@ void ShutdownSound() {
     SDL_CloseAudioDevice(sound.device);
     sound.device = 0;
     sound.playing = nullptr;
+    sound.paused = false;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -143,8 +164,66 @@ int PlaySoundStream(int channel, Mp3Stream* stream) {
     if (!sound.device || channel != kSoundChannel || !stream) return -1;
     SDL_LockAudioDevice(sound.device);
     sound.playing = stream;
+    sound.paused = false;
     SDL_UnlockAudioDevice(sound.device);
     return channel;
+}
+
+int CueSoundStream(int channel, Mp3Stream* stream, int64_t frame, double heardAt, bool paused) {
+    if (!sound.device || channel != kSoundChannel || !stream) return -1;
+    if (frame < 0) frame = 0;
+    // Playing, the frame the next callback writes is heard up to latencyFrames after the present
+    // one (and the clock moves on while the stream is opened and cued), so the stream starts
+    // ahead of `frame`; the lead-in before it covers the analysis window behind that start.
+    const int64_t behind =
+        kSpectrumWindow + (paused ? 0 : static_cast<int64_t>(sound.latencyFrames));
+    int64_t from = frame > behind ? frame - behind : 0;
+    SeekMp3Stream(stream, from); // the slow part, outside the lock
+
+    SDL_LockAudioDevice(sound.device);
+    const uint32_t written = SoundFramesWritten();
+    int64_t start = frame; // the place of the next frame written
+    if (!paused) {
+        const double since = SoundClockSeconds() - heardAt;
+        start += static_cast<int64_t>(written - SoundFramesAudible()) +
+                 static_cast<int64_t>(since > 0 ? since * kOutputRate + 0.5 : 0);
+    }
+    // Decoding up to `start` leaves the stream there. A cue held up for longer than the lead-in
+    // allows seeks again, under the lock this once.
+    if (start - from > kLeadFrames) {
+        from = start - kLeadFrames;
+        SeekMp3Stream(stream, from);
+    }
+    const int got = ReadMp3Stream(stream, sound.lead, static_cast<int>(start - from));
+    if (paused) {
+        for (int i = 0; i < kSpectrumWindow; ++i)
+            sound.recent[i] = LeadSample(start - kSpectrumWindow + i, from, got);
+        ComputeSpectrum(sound.recent, sound.held);
+        sound.heldValid = true;
+    } else {
+        const int64_t rewrite = behind < written ? behind : written;
+        for (int64_t back = rewrite; back > 0; --back) {
+            const float sample = LeadSample(start - back, from, got);
+            ring[(written - back) & kRingMask].store(sample, std::memory_order_relaxed);
+        }
+    }
+    sound.playing = stream;
+    sound.paused = paused;
+    SDL_UnlockAudioDevice(sound.device);
+    return channel;
+}
+
+void PauseSound(bool paused) {
+    if (!sound.device || sound.paused == paused) return;
+    if (paused) {
+        // Held before the output goes silent: the spectrum of the moment of the pause.
+        const float* heard = SoundSpectrum();
+        sound.heldValid = heard != nullptr;
+        if (heard) memcpy(sound.held, heard, sizeof sound.held);
+    }
+    SDL_LockAudioDevice(sound.device);
+    sound.paused = paused;
+    SDL_UnlockAudioDevice(sound.device);
 }
 
 void CloseSoundStream(Mp3Stream* stream) {
@@ -197,6 +276,7 @@ void SoundOverrideSpectrum(const float* spectrum512) {
 const float* SoundSpectrum() {
     if (sound.overrideSpectrum) return sound.overrideSpectrum;
     if (!sound.device || !sound.spectrumActive) return nullptr;
+    if (sound.paused) return sound.heldValid ? sound.held : nullptr;
     for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
         const uint32_t end = SoundFramesAudible();
         if (end == 0) return nullptr;

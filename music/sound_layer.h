@@ -24,6 +24,15 @@ Mp3Stream* OpenSoundStream(const char* path);
 // Plays the stream from where it stands, once, replacing whatever the channel played.
 // Returns the channel, or -1 when the output is not open or the arguments are unusable.
 int PlaySoundStream(int channel, Mp3Stream* stream);
+// Plays a freshly opened stream in place of the channel's, in step with a clock that read `frame`
+// at `heardAt` (SoundClockSeconds): the listener hears the place that clock gives. The recent
+// output the spectrum reads is rewritten as if the stream had been playing, so the spectrum is the
+// new place's at once. With `paused` the stream waits at `frame` and the spectrum holds that place.
+// Returns the channel, or -1 as PlaySoundStream.
+int CueSoundStream(int channel, Mp3Stream* stream, int64_t frame, double heardAt, bool paused);
+// Paused, the output plays silence after what it already holds, the stream waits where it stands
+// and the spectrum keeps what was heard at the pause.
+void PauseSound(bool paused);
 // Stops the stream if it plays and releases it.
 void CloseSoundStream(Mp3Stream* stream);
 // The 512-bin spectrum of the most recent 1024 audible samples (mono mix), or the override;

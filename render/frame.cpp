@@ -82,6 +82,10 @@ bool ParseFramePath(const char* text, int32_t* path) {
     return true;
 }
 
+void ForgetFramePictures() {
+    ForgetShadedPictures();
+}
+
 void SetFramePath(int32_t path) {
     if (path == FramePathUnchosen) {
         ForgetShadedFrame();

@@ -37,6 +37,8 @@ bool LiteralFrames();
 // The frame's size changed after the first frames were drawn (the web page settles it only when
 // the viewer answers): what the default path keeps at the frame's size follows it.
 void FollowFrameSize();
+// The show's pictures were torn down: what the default path keeps of them is made afresh.
+void ForgetFramePictures();
 // A new frame: the glow source is captured afresh.
 void StartRenderFrame();
 // After the visible render: the glow, the fades and the dirt.

@@ -318,6 +318,10 @@ void ForgetShadedFrame() {
     frame.dirtStale = true;
 }
 
+void ForgetShadedPictures() {
+    frame.dirtStale = true;
+}
+
 void UpdateGlowShaded(bool* captured) {
     if (!*captured) {
         GLint bound = 0;

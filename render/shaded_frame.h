@@ -18,6 +18,9 @@ const char* PrepareShadedFrame();
 void ResizeShadedFrame();
 // The next PrepareShadedFrame checks the context again; the dirt is sampled afresh.
 void ForgetShadedFrame();
+// The show's pictures were replaced (a texture name may come back for another picture): the
+// dirt is sampled afresh.
+void ForgetShadedPictures();
 // UpdateGlow on the default path: renders the draw list into the glow source unless *captured,
 // shrinks the levels and leaves the frame's texture bound and clear for the visible pass.
 void UpdateGlowShaded(bool* captured);

@@ -4,6 +4,7 @@
 #include "assets/texture_slots.h"
 #include "host/display.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
 #include "render/screen_quads.h"
 #include "script/frame_guard.h"
 
@@ -14,7 +15,7 @@ int32_t loadingTexture = -1, dirtTexture = -1, whiteTexture = -1, envTexture = -
 namespace {
 
 struct NamedObject {
-    const Mesh* mesh;
+    Mesh* mesh;
     const char* name;
 };
 const NamedObject kSceneObjectNames[] = {
@@ -94,11 +95,16 @@ void SetUpScenes() {
     SetMeshTexture(&greetings, LoadTexture("data/grtz_256x512.raw"));
 }
 
+void ResetScenePlacements() {
+    for (const NamedObject& entry : kSceneObjectNames) PlaceMesh(entry.mesh, 0, 0, 0, 0, 0, 0);
+}
+
 void TearDownScenes() {
     Mesh* const order[] = {&city,    &tree,        &road2, &road1, &robot1,  &robot2,   &robot3,
                            &ribbons, &cityRibbons, &title, &balls, &credits, &greetings};
     for (Mesh* mesh : order) FreeMesh(mesh);
     ForgetMeshBuffers();
+    ForgetFramePictures();
     DeleteAllTextures();
     loadingTexture = dirtTexture = whiteTexture = envTexture = -1;
 }

@@ -15,5 +15,7 @@ constexpr float kRibbonScale = 1.2f;
 void ShowLoadingPicture();
 void SetUpScenes();
 void TearDownScenes();
+// Every scene object back at the placement set-up leaves it in: at the origin, unturned.
+void ResetScenePlacements();
 // The object's variable name ("robot2"), or "mesh" for anything else; used in reports.
 const char* SceneObjectName(const Mesh* mesh);

@@ -74,7 +74,7 @@ void TurnAboutY(Mesh* mesh, float yaw) {
 
 // The tree morphs with the music: frame 0 in silence, frame 1 at full level.
 void ShowTreeWithSpectrum() {
-    ShowMeshFrame(&tree, SpectrumLevel(SpectrumBand(kSpectrumLowHz, kSpectrumHighHz)));
+    ShowMeshFrame(&tree, TreeSpectrumLevel());
 }
 
 // The city, then the tree sphere-mapped over it.
@@ -121,6 +121,10 @@ const CameraPose* RoadCamera(int32_t type) {
 }
 
 } // namespace
+
+float TreeSpectrumLevel() {
+    return SpectrumLevel(SpectrumBand(kSpectrumLowHz, kSpectrumHighHz));
+}
 
 void CityScene(int32_t d) {
     ClearToColor(kCityBackground);

@@ -7,3 +7,5 @@ void CityScene(int32_t d);
 void RoadScene(int32_t type, bool entered, int32_t d, int32_t t);
 void CreditsScene(bool entered, int32_t d, int32_t t);
 void FinaleScene(bool entered, int32_t d);
+// The spectrum level the tree follows now, 0 to 1.
+float TreeSpectrumLevel();

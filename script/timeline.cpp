@@ -7,6 +7,7 @@
 #include "render/screen_quads.h"
 #include "script/scene_objects.h"
 #include "script/scene_scripts.h"
+#include "script/show_hud.h"
 
 TimelineState timeline = kTimelineStart;
 
@@ -14,6 +15,24 @@ namespace {
 
 constexpr uint32_t kDefaultBackground = 0xFFFF00;
 constexpr int32_t kGlowAlpha = 12;
+
+// What the post passes of this frame lay over it.
+FrameFinish PostPasses(const SceneFrame& frame, int32_t t) {
+    FrameFinish finish = {};
+    finish.glowAlpha = kGlowAlpha;
+    finish.intro = IntroFadeShown(frame.type, frame.sceneTime);
+    if (finish.intro) finish.introAlpha = IntroFadeAlpha(frame.sceneTime);
+    finish.endFade = EndFadeShown(t);
+    if (finish.endFade) {
+        finish.endLevel = EndFadeLevel(t);
+        finish.endGlowAlpha = EndFadeGlowAlpha(finish.endLevel);
+    }
+    finish.dirtSlot = dirtTexture;
+    finish.whiteSlot = whiteTexture;
+    return finish;
+}
+
+} // namespace
 
 void RunSceneScript(const SceneFrame& frame, int32_t t) {
     switch (frame.type) {
@@ -36,24 +55,6 @@ void RunSceneScript(const SceneFrame& frame, int32_t t) {
     }
 }
 
-// What the post passes of this frame lay over it.
-FrameFinish PostPasses(const SceneFrame& frame, int32_t t) {
-    FrameFinish finish = {};
-    finish.glowAlpha = kGlowAlpha;
-    finish.intro = IntroFadeShown(frame.type, frame.sceneTime);
-    if (finish.intro) finish.introAlpha = IntroFadeAlpha(frame.sceneTime);
-    finish.endFade = EndFadeShown(t);
-    if (finish.endFade) {
-        finish.endLevel = EndFadeLevel(t);
-        finish.endGlowAlpha = EndFadeGlowAlpha(finish.endLevel);
-    }
-    finish.dirtSlot = dirtTexture;
-    finish.whiteSlot = whiteTexture;
-    return finish;
-}
-
-} // namespace
-
 void ResetTimeline() {
     timeline = kTimelineStart;
 }
@@ -69,5 +70,6 @@ void StepFrame(int32_t demoTime) {
     UpdateGlow();
     RenderDrawList();
     FinishFrame(PostPasses(frame, demoTime));
+    DrawShowHud(frame, demoTime);
     PresentFrame();
 }

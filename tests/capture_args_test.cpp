@@ -97,6 +97,10 @@ TEST(CaptureArgs, BadArgumentsAreRefusedWithAReasonNamingThem) {
         {{"--size", "800x601"}, "not 4:3"},
         {{"--size", "640x480", "--size", "800x600"}, "--size is given twice"},
         {{"--size", "324x243", "--video", "v.mp4"}, "even sides"},
+        {{"--from", "-5"}, "--from wants"},
+        {{"--from", "5000", "--to", "4000"}, "--from 5000 lies past --to 4000"},
+        {{"--from", "5000", "--still", "4000=a.png"}, "--still 4000 lies before --from 5000"},
+        {{"--hud", "--hud"}, "--hud is given twice"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.words);
@@ -143,4 +147,21 @@ TEST(CaptureFrames, StillsBetweenFramesGetOneExtraFrameAtTheirExactTime) {
     EXPECT_EQ(frames[2].index, -1); // the extra frame has no place in the fixed-rate sequence
     EXPECT_EQ(frames[3].index, 2);
     EXPECT_EQ(frames[4].index, 3);
+}
+
+TEST(CaptureFrames, FromAPlaceTheFramesKeepTheirNumbersAndTheScenesTheirEntries) {
+    // At 3 frames a second the scenes are entered on the first frame past their starts, an extra
+    // frame for a still among them.
+    const std::vector<CaptureFrame> plan = PlanCaptureFrames(3, 40000, {{34990, "x.png"}});
+    const SceneEntryTimes entries = CaptureEntryTimes(plan);
+    const int32_t expected[kSceneTableSize] = {333, 33333, 34990, 36667, 53313, 86633};
+    for (int32_t i = 0; i < kSceneTableSize; ++i) {
+        EXPECT_EQ(entries.times[i], expected[i]) << "scene " << i;
+    }
+    const std::vector<CaptureFrame> from = CaptureFramesFrom(plan, 35000);
+    ASSERT_FALSE(from.empty());
+    EXPECT_EQ(from.front().timeMs, 35000);
+    EXPECT_EQ(from.front().index, 105);
+    EXPECT_EQ(from.back().timeMs, 40000);
+    EXPECT_EQ(CaptureFramesFrom(plan, 35001).front().timeMs, 35333);
 }

@@ -63,6 +63,20 @@ size=$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 "$WORK/sam
 [ "$(sed -n 3p "$WORK/spectrum1.csv" | cut -d, -f1,2)" = "200,1" ] || fail "frame 1 row"
 [ "$(wc -l <"$WORK/spectrum1.csv")" -eq 9 ] || fail "one spectrum row per regular frame"
 
+# --- From a place: the show stands there as playing through on the same frame grid left it, in
+# the road (its scene's camera), the credits (turned by their own time) and the finale (the city
+# as the credits left it).
+capture --root "$ROOT" --fps 1 --to 90000 --size 320x240 --still 40000="$WORK/through-road.png" \
+  --still 60000="$WORK/through-credits.png" --still 90000="$WORK/through-finale.png" ||
+  fail "play-through run failed: $(tail -1 "$WORK/err")"
+for stop in road:40000 credits:60000 finale:90000; do
+  name=${stop%%:*} t=${stop#*:}
+  capture --root "$ROOT" --fps 1 --from "$t" --to "$t" --size 320x240 \
+    --still "$t=$WORK/from-$name.png" || fail "--from $t failed: $(tail -1 "$WORK/err")"
+  cmp -s "$WORK/through-$name.png" "$WORK/from-$name.png" ||
+    fail "the $name at $t ms differs between playing through and starting there"
+done
+
 # Writing over a file that this run did not make is announced first.
 capture --root "$EMPTY" --to 0 --still 0="$WORK/same1.png" || fail "overwrite run failed"
 grep -q "will be overwritten" "$WORK/err" || fail "no warning before overwriting a file"
@@ -110,6 +124,23 @@ if command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
   awk -F, 'NR > 2 && $3 < 0.05 { bad = 1 } END { exit bad }' "$WORK/tone.csv" ||
     fail "the scripts did not see the soundtrack's tone: $(sed -n 3p "$WORK/tone.csv")"
   [ "$(sed -n 2p "$WORK/tone.csv")" = "0,0,0.000000" ] || fail "the spectrum at 0 ms is not silent"
+
+  # A stretch: the spectrum rows of the whole run for its times, and its own part of the sound
+  # (the tone stops at 2 s, half a second into the stretch).
+  capture --root "$SOUND" --fps 10 --from 1500 --to 3000 --spectrum "$WORK/stretch.csv" ||
+    fail "--from run failed: $(tail -1 "$WORK/err")"
+  diff <(awk -F, 'NR == 1 || $1 >= 1500' "$WORK/tone.csv") "$WORK/stretch.csv" >/dev/null ||
+    fail "the spectrum rows from 1500 ms differ from the whole run's"
+  STOP=$WORK/stop
+  mkdir -p "$STOP/data"
+  ffmpeg -v error -f lavfi -i "sine=frequency=861:duration=2,apad=whole_dur=4" -ac 2 -ar 44100 \
+    -b:a 192k "$STOP/data/moravinte.mp3" || fail "cannot make a test mp3"
+  capture --root "$STOP" --fps 10 --from 1500 --to 2500 --size 320x240 \
+    --video "$WORK/stretch.mp4" || fail "--from video failed: $(tail -1 "$WORK/err")"
+  quiet=$(ffmpeg -v info -i "$WORK/stretch.mp4" -af silencedetect=d=0.2 -f null - 2>&1 |
+    awk '/silence_start/ {print $NF; exit}')
+  awk -v q="$quiet" 'BEGIN { exit !(q > 0.45 && q < 0.6) }' ||
+    fail "the stretch's sound stops at '$quiet' s, not 0.5 s"
 
   PATH=/nonexistent capture --root "$SOUND" --to 0 --video "$WORK/none.mp4"
   rc=$?

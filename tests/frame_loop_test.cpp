@@ -42,7 +42,7 @@ int32_t RunLoop(std::vector<uint32_t> ticks, std::vector<int32_t> keys) {
     fake = Fake{};
     fake.ticks = std::move(ticks);
     fake.keys = std::move(keys);
-    FrameLoopSource source = {FakeTicks, FakeEscape, FakeSleep, FakeStep};
+    FrameLoopSource source = {FakeTicks, FakeEscape, FakeSleep, FakeStep, nullptr};
     return RunFrameLoop(source);
 }
 
@@ -82,4 +82,14 @@ TEST(FrameLoop, ATimeFarPastTheEndStopsAfterOneFrame) {
     int32_t frames = RunLoop({0, 200000}, {});
     EXPECT_EQ(frames, 1);
     EXPECT_EQ(fake.frameTimes[0], 200000);
+}
+
+TEST(FrameLoop, AClockOfTheSourceGivesTheDemoTimeAndTheEndFollowsIt) {
+    fake = Fake{};
+    fake.ticks = {500, 500, 516, 532};
+    // Started 103990 ms in: the loop hands it the ticks since the loop began.
+    FrameLoopSource source = {FakeTicks, FakeEscape, FakeSleep, FakeStep,
+                              [](uint32_t elapsed) { return 103990 + int32_t(elapsed); }};
+    EXPECT_EQ(RunFrameLoop(source), 2);
+    EXPECT_EQ(fake.frameTimes, (std::vector<int32_t>{103990, 104006}));
 }

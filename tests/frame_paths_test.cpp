@@ -27,12 +27,7 @@
 namespace {
 
 void LoadShow() {
-    OpenTestDisplay();
-    TearDownScenes();
-    const std::string dir = MakeScratchDir();
-    WriteShowDataSet(dir);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
-    SetUpScenes();
+    LoadShowDataSet();
 }
 
 // The state a frame leaves for the next back to the defaults, on whichever path draws next: each

@@ -96,4 +96,104 @@ TEST(MusicOutput, RecordedOutputIsTheDecodedFileStartingAtStartMusic) {
     EXPECT_EQ(FirstNonZero(played, 2 * (start + decoded.size()), 1), played.size());
 }
 
+// The file place whose samples best match `length` recorded frames from output frame `at`,
+// searched within `range` frames of `expected`.
+int64_t PlaceOfRecording(const std::vector<float>& played, size_t lead, int64_t at,
+                         const std::vector<float>& decoded, int64_t expected, int64_t range) {
+    constexpr int64_t kLength = 1024;
+    int64_t best = -1;
+    double bestError = 1e30;
+    for (int64_t place = expected - range; place <= expected + range; ++place) {
+        if (place < 0 || place + kLength > static_cast<int64_t>(decoded.size())) continue;
+        double error = 0.0;
+        for (int64_t i = 0; i < kLength && error < bestError; ++i) {
+            const double d = played[2 * (lead + at + i)] - decoded[place + i];
+            error += d * d;
+        }
+        if (error < bestError) {
+            bestError = error;
+            best = place;
+        }
+    }
+    return best;
+}
+
+int64_t FramesOf(double ms) {
+    return static_cast<int64_t>(ms * 44.1 + 0.5);
+}
+
 } // namespace
+
+// Noise throughout, so that any stretch of the output tells its place in the file, and the tree's
+// tone in the first two seconds only. After each seek and resume the output holds the file at the
+// clock's place, counted from the listener's point at the call, within 10 ms.
+TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
+    const std::string dir = MakeScratchDir();
+    const std::string track = dir + "/track.mp3";
+    const std::string recording = dir + "/output.raw";
+    std::vector<float> samples = SineSamples(kBin20Hz, 4.0, 44100, 0.5f);
+    uint32_t noise = 12345;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        if (i >= 2 * 44100) samples[i] = 0.0f;
+        samples[i] += 0.1f * (static_cast<float>(noise >> 8) / 16777216.0f - 0.5f);
+    }
+    ASSERT_TRUE(WriteMp3(track, samples, 44100));
+    std::vector<float> decoded;
+    int rate = 0;
+    ASSERT_TRUE(DecodeMp3File(track.c_str(), &decoded, &rate));
+
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    ASSERT_TRUE(InitSound());
+    ASSERT_EQ(StartMusic(track.c_str()), 1);
+    SDL_Delay(300);
+    EXPECT_GT(SpectrumBand(700, 1000), 0.2f / 5) << "the tone plays";
+
+    // Into the second half: the band is quiet at once.
+    const uint32_t seekHeard = SoundFramesAudible();
+    SeekMusic(3000);
+    const uint32_t seekDone = SoundFramesWritten();
+    EXPECT_LT(SpectrumBand(700, 1000), 0.01f) << "the spectrum did not follow the seek";
+    SDL_Delay(300);
+
+    const uint32_t pauseHeard = SoundFramesAudible();
+    const int32_t pausedAt = 3000 + static_cast<int32_t>((pauseHeard - seekHeard) / 44.1 + 0.5);
+    PauseMusic();
+    const uint32_t pauseDone = SoundFramesWritten();
+    const float heldBand = SpectrumBand(700, 1000);
+    SDL_Delay(300);
+    EXPECT_EQ(SpectrumBand(700, 1000), heldBand) << "the spectrum did not hold over the pause";
+    // A seek while paused moves the held spectrum, not the output.
+    SeekMusic(1000);
+    EXPECT_GT(SpectrumBand(700, 1000), 0.2f / 5);
+    SeekMusic(pausedAt);
+    EXPECT_LT(SpectrumBand(700, 1000), 0.01f);
+    SDL_Delay(100);
+    const uint32_t pauseEnd = SoundFramesWritten();
+
+    const uint32_t resumeHeard = SoundFramesAudible();
+    ResumeMusic(pausedAt);
+    const uint32_t resumeDone = SoundFramesWritten();
+    SDL_Delay(300);
+    CloseMusic();
+    ShutdownSound();
+    const uint32_t written = SoundFramesWritten();
+
+    const std::vector<float> played = ReadFloats(recording);
+    ASSERT_GE(played.size() / 2, written);
+    const size_t lead = played.size() / 2 - written;
+    const int64_t tolerance = FramesOf(10);
+    // From the first frame written after the call returned, the new place plays.
+    const int64_t afterSeek = PlaceOfRecording(played, lead, seekDone, decoded,
+                                               FramesOf(3000) + (seekDone - seekHeard), 4410);
+    EXPECT_NEAR(afterSeek, FramesOf(3000) + (seekDone - seekHeard), tolerance);
+    const int64_t afterResume = PlaceOfRecording(
+        played, lead, resumeDone, decoded, FramesOf(pausedAt) + (resumeDone - resumeHeard), 4410);
+    EXPECT_NEAR(afterResume, FramesOf(pausedAt) + (resumeDone - resumeHeard), tolerance);
+    // Nothing but silence between the pause and the resume.
+    ASSERT_LT(pauseDone, pauseEnd);
+    for (uint32_t k = pauseDone; k < pauseEnd; ++k) {
+        ASSERT_EQ(played[2 * (lead + k)], 0.0f) << "sound at output frame " << k << " while paused";
+    }
+}

@@ -112,3 +112,33 @@ TEST(PageOptions, TheQueryGivesSizeAndStillsAndRefusesWithTheReason) {
         EXPECT_NE(error.find(reason), std::string::npos) << query << ": " << error;
     }
 }
+
+TEST(PlayerOptions, StartLoopAndMakerAndTheirBadValues) {
+    Parsed p = Parse({"--start", "53313", "--maker"});
+    EXPECT_TRUE(p.ok && p.options.maker);
+    EXPECT_EQ(PlayerStartTime(p.options), 53313);
+    p = Parse({"--loop", "33320-53312"});
+    EXPECT_EQ(PlayerStartTime(p.options), 33320) << "a loop starts at its start";
+    EXPECT_EQ(p.options.loopEndMs, 53312);
+    EXPECT_EQ(PlayerStartTime(Parse({"--loop", "1000-2000", "--start", "0"}).options), 0);
+    EXPECT_EQ(PlayerStartTime(Parse({}).options), 0);
+    EXPECT_FALSE(Parse({}).options.maker);
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--start", "-5"}, "--start wants whole milliseconds from 0 to 103999, not '-5'"},
+        {{"--start", "200000"}, "--start 200000 lies past the end of the show at 104000 ms"},
+        {{"--start", "104000"}, "--start 104000 lies past the end of the show at 104000 ms"},
+        {{"--start"}, "--start needs a value: MS"},
+        {{"--start", "1", "--start", "2"}, "--start is given twice"},
+        {{"--loop", "9-3"}, "--loop 9-3 does not end after it starts"},
+        {{"--loop", "5-5"}, "--loop 5-5 does not end after it starts"},
+        {{"--loop", "0-104001"}, "--loop 0-104001 runs past the end of the show at 104000 ms"},
+        {{"--loop", "9"}, "--loop wants A-B in whole milliseconds, such as 33320-53312; not '9'"},
+        {{"--loop", "1000-2000", "--start", "2000"}, "--start 2000 lies past the end of --loop 1000-2000"},
+        {{"--maker", "--maker"}, "--maker is given twice"},
+    };
+    for (const auto& [words, reason] : cases) {
+        Parsed bad = Parse(words);
+        EXPECT_FALSE(bad.ok) << reason;
+        EXPECT_EQ(bad.error, reason);
+    }
+}

@@ -24,13 +24,7 @@ constexpr float kDeg = 0.017453292f;
 
 // Loads the scenes from a fresh folder; the working folder moves there so "data/..." resolves.
 void LoadShow(const ShowDataOptions& options = {}, bool withData = true) {
-    OpenTestDisplay();
-    TearDownScenes(); // an earlier test in this process may have loaded a set
-    ResetDrawList();
-    const std::string dir = MakeScratchDir();
-    if (withData) WriteShowDataSet(dir, options);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
-    SetUpScenes();
+    LoadShowDataSet(options, withData);
 }
 
 // A queued item: a mesh, or a command when mesh is null.

@@ -18,13 +18,7 @@
 namespace {
 
 void LoadShow(bool withData = true) {
-    OpenTestDisplay();
-    TearDownScenes();
-    const std::string dir = MakeScratchDir();
-    if (withData) WriteShowDataSet(dir);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
-    SetUpScenes();
-    ResetTimeline();
+    LoadShowDataSet({}, withData);
 }
 
 // As the frame loop runs it: BeginFrame lets the glow capture this frame.

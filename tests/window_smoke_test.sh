@@ -4,6 +4,7 @@
 # Usage: window_smoke_test.sh BUILD_DIR
 set -u
 build=$1
+src=$(cd "$(dirname "$0")/.." && pwd)
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
   echo "xvfb-run and xdotool are needed (./test.sh installs them)"; exit 1
 fi
@@ -82,6 +83,59 @@ grep -q "frames in" err.txt || fail "no frame count on stderr: $(cat err.txt)"
 echo "ok ($answer $opts): $x,$y,${w}x$h, $(tail -1 err.txt)"
 INNER
 
+# The makers' keys: Space holds the frame (two screenshots a second apart are equal), H changes
+# the picture. Each key is confirmed by the line the player writes for it, and pressed again
+# only when that line has not come, so a slow machine cannot toggle it twice.
+cat > "$work/maker.sh" <<'INNER'
+set -u
+unset SDL_VIDEODRIVER
+# maker.sh BIN ROOT: ROOT holds the data set; the player runs there, its output stays here.
+bin=$1 root=$2 here=$(pwd)
+fail() { echo "FAIL (maker keys): $*"; kill -9 "$pid" 2>/dev/null; exit 1; }
+find_window() { xwininfo -root -tree | grep "\"$1\"" | awk '{print $1}' | head -1; }
+shot() { ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY+0,0" -frames:v 1 \
+  -f rawvideo -pix_fmt rgb24 "$1" || fail "no screenshot"; }
+# press KEY LINE: until stderr has LINE
+press() {
+  for _ in $(seq 5); do
+    timeout 10 xdotool windowfocus --sync "$win" key "$1" 2>/dev/null
+    for _ in $(seq 50); do grep -q "$2" err.txt && return 0; sleep 0.1; done
+  done
+  fail "$1 was not taken: $(tail -3 err.txt)"
+}
+
+(cd "$root" && exec "$bin" --windowed --maker --start 60000) > out.txt 2> err.txt &
+pid=$!
+win=""
+for _ in $(seq 400); do win=$(find_window lockstep); [ -n "$win" ] && break; sleep 0.1; done
+[ -n "$win" ] || fail "no lockstep window: $(cat err.txt)"
+sleep 1
+press space "paused at"
+# Held: the same picture a second apart (the first pair may still catch the frame before).
+held=no
+for _ in $(seq 5); do
+  shot a.raw; sleep 1; shot b.raw
+  cmp -s a.raw b.raw && { held=yes; break; }
+done
+[ "$held" = yes ] || fail "the frame does not hold while paused"
+press h "heads-up display on"
+changed=no
+for _ in $(seq 10); do
+  sleep 0.5; shot c.raw
+  cmp -s b.raw c.raw || { changed=yes; break; }
+done
+[ "$changed" = yes ] || fail "H does not change the picture"
+[ "$(grep -c "paused at\|playing on" err.txt)" = 1 ] || fail "Space toggled more than once"
+for _ in $(seq 10); do
+  timeout 10 xdotool windowfocus --sync "$win" key Escape 2>/dev/null
+  for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.1; done
+done
+kill -0 "$pid" 2>/dev/null && fail "Escape did not stop the demo"
+wait "$pid"; rc=$?
+[ "$rc" = 0 ] || fail "exit code $rc: $(tail -3 err.txt)"
+echo "ok (maker keys): $(grep -c . err.txt) lines, $(tail -1 err.txt)"
+INNER
+
 cd "$work"
 status=0
 # --help prints the usage; a bad option ends the run with the reason and the usage, before
@@ -117,4 +171,14 @@ session 1280x1024x24 Return "0,0,1280x1024,0" || status=1
 # frame too large for the desktop in a window shrunk to fit.
 BARS=240 session 1920x1080x24 none "0,0,1920x1080,0" --fullscreen --size native || status=1
 session 1280x1024x24 none "0,0,1280x960,0" --size 1600x1200 --windowed || status=1
+# The makers' keys run over the real data set, which ./test.sh generates before the tests.
+if [ -f "$src/data/.complete" ]; then
+  rc=0
+  timeout 150 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    bash maker.sh "$build/bin/lockstep" "$src" || rc=$?
+  [ "$rc" != 124 ] || echo "FAIL (maker keys): no end within 150 s"
+  [ "$rc" = 0 ] || status=1
+else
+  echo "FAIL (maker keys): no data set in $src/data (./test.sh makes one)"; status=1
+fi
 exit $status

@@ -6,6 +6,12 @@
 #include <sstream>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "render/draw_list.h"
+#include "script/scene_objects.h"
+#include "script/timeline.h"
 #include "support/test_support.h"
 
 namespace {
@@ -190,4 +196,16 @@ void WriteShowDataSet(const std::string& dir, const ShowDataOptions& options) {
     WriteStatic(d + "ttl.bof", Plate(150, 50, 5));
     WriteStatic(d + "credz.bof", Plate(120, 60, 5));
     WriteStatic(d + "grtz.bof", Plate(60, 120, 5));
+}
+
+void LoadShowDataSet(const ShowDataOptions& options, bool withData, std::string* dir) {
+    OpenTestDisplay();
+    TearDownScenes(); // an earlier test in this process may have loaded a set
+    const std::string folder = MakeScratchDir();
+    if (dir) *dir = folder;
+    if (withData) WriteShowDataSet(folder, options);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    SetUpScenes();
+    ResetDrawList();
+    ResetTimeline();
 }

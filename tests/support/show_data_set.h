@@ -18,3 +18,8 @@ constexpr int kDirtSpotValue = 128;
 
 // Writes <dir>/data/... .
 void WriteShowDataSet(const std::string& dir, const ShowDataOptions& options = {});
+// A show set up afresh on the test display: scenes torn down, a new folder (with the data set,
+// or without) made the working folder so "data/..." resolves there, the scenes set up from it,
+// the draw list and the timeline as before the first frame. *dir, when given, gets the folder.
+void LoadShowDataSet(const ShowDataOptions& options = {}, bool withData = true,
+                     std::string* dir = nullptr);

@@ -7,9 +7,12 @@
 #include "host/options.h"
 
 const char kCaptureUsage[] =
-    "usage: lockstep-capture [--root DIR] [--fps N] [--to MS] [--size WxH]\n"
+    "usage: lockstep-capture [--root DIR] [--fps N] [--from MS] [--to MS] [--size WxH]\n"
     "                        [--still MS=FILE.png]... [--frames DIR] [--video FILE.mp4]\n"
-    "                        [--spectrum FILE.csv] [--frame-path fast|literal]\n"
+    "                        [--spectrum FILE.csv] [--frame-path fast|literal] [--hud]\n"
+    "  --from MS   only the frames from MS on, the show standing as playing through left it;\n"
+    "              frames keep their numbers, the video's sound starts there too\n"
+    "  --hud       the makers' heads-up display on every frame\n"
     "  --size WxH  frame size, 4:3 from 320x240 (default 800x600; 1440x1080 for 1080p video)\n"
     "  --frame-path literal  draws every post pass as its own blended quad: the reference the\n"
     "              default fast path is checked against\n";
@@ -48,16 +51,6 @@ bool ParseStill(const char* text, CaptureStill* still, std::string* error) {
     return true;
 }
 
-// Options given once only: a second value would silently win otherwise.
-bool SetOnce(const char* name, bool* seen, std::string* error) {
-    if (*seen) {
-        *error = std::string(name) + " is given twice";
-        return false;
-    }
-    *seen = true;
-    return true;
-}
-
 bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
     std::vector<std::string> files;
     for (const CaptureStill& still : args.stills) files.push_back(still.path);
@@ -76,16 +69,23 @@ bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
 
 bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std::string* error) {
     *args = CaptureArgs{};
-    bool seenRoot = false, seenFps = false, seenTo = false, seenFrames = false, seenVideo = false,
-         seenSpectrum = false, seenFramePath = false, seenSize = false;
+    bool seenRoot = false, seenFps = false, seenFrom = false, seenTo = false, seenFrames = false,
+         seenVideo = false, seenSpectrum = false, seenFramePath = false, seenSize = false,
+         seenHud = false;
     for (int i = 1; i < argc; ++i) {
         const char* opt = argv[i];
         if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
             args->help = true;
             continue;
         }
+        if (!strcmp(opt, "--hud")) {
+            if (!SetOnce(opt, &seenHud, error)) return false;
+            args->hud = true;
+            continue;
+        }
         const bool known = !strcmp(opt, "--root") || !strcmp(opt, "--fps") ||
-                           !strcmp(opt, "--to") || !strcmp(opt, "--still") ||
+                           !strcmp(opt, "--from") || !strcmp(opt, "--to") ||
+                           !strcmp(opt, "--still") ||
                            !strcmp(opt, "--frames") || !strcmp(opt, "--video") ||
                            !strcmp(opt, "--spectrum") || !strcmp(opt, "--frame-path") ||
                            !strcmp(opt, "--size");
@@ -109,10 +109,11 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
                          ", not '" + value + "'";
                 return false;
             }
-        } else if (!strcmp(opt, "--to")) {
-            if (!SetOnce(opt, &seenTo, error)) return false;
-            if (!ParseWhole(value, kCaptureMaxToMs, &args->toMs)) {
-                *error = "--to wants whole milliseconds from 0 to " +
+        } else if (!strcmp(opt, "--to") || !strcmp(opt, "--from")) {
+            const bool to = !strcmp(opt, "--to");
+            if (!SetOnce(opt, to ? &seenTo : &seenFrom, error)) return false;
+            if (!ParseWhole(value, kCaptureMaxToMs, to ? &args->toMs : &args->fromMs)) {
+                *error = std::string(opt) + " wants whole milliseconds from 0 to " +
                          std::to_string(kCaptureMaxToMs) + ", not '" + value + "'";
                 return false;
             }
@@ -141,10 +142,20 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
             args->spectrumPath = value;
         }
     }
+    if (args->fromMs > args->toMs) {
+        *error = "--from " + std::to_string(args->fromMs) + " lies past --to " +
+                 std::to_string(args->toMs);
+        return false;
+    }
     for (const CaptureStill& still : args->stills) {
         if (still.timeMs > args->toMs) {
             *error = "--still " + std::to_string(still.timeMs) + " lies past --to " +
                      std::to_string(args->toMs);
+            return false;
+        }
+        if (still.timeMs < args->fromMs) {
+            *error = "--still " + std::to_string(still.timeMs) + " lies before --from " +
+                     std::to_string(args->fromMs);
             return false;
         }
     }
@@ -178,4 +189,26 @@ std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
         if (t >= toMs) break;
     }
     return frames;
+}
+
+SceneEntryTimes CaptureEntryTimes(const std::vector<CaptureFrame>& frames) {
+    SceneEntryTimes entries = EntryTimesEveryMillisecond();
+    for (int32_t i = 0; i < kSceneTableSize; ++i) {
+        for (const CaptureFrame& frame : frames) {
+            if (frame.timeMs >= entries.times[i]) {
+                entries.times[i] = frame.timeMs;
+                break;
+            }
+        }
+    }
+    return entries;
+}
+
+std::vector<CaptureFrame> CaptureFramesFrom(const std::vector<CaptureFrame>& frames,
+                                            int32_t fromMs) {
+    std::vector<CaptureFrame> kept;
+    for (const CaptureFrame& frame : frames) {
+        if (frame.timeMs >= fromMs) kept.push_back(frame);
+    }
+    return kept;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "script/show_seek.h"
+
 constexpr int32_t kCaptureDefaultFps = 60;
 constexpr int32_t kCaptureMaxFps = 1000; // demo times are whole milliseconds
 constexpr int32_t kCaptureMaxToMs = 3600000;
@@ -16,6 +18,7 @@ struct CaptureStill {
 struct CaptureArgs {
     std::string root = ".";
     int32_t fps = kCaptureDefaultFps;
+    int32_t fromMs = 0; // --from: the frames from there on, the show as it would stand there
     int32_t toMs = 104000;
     std::vector<CaptureStill> stills; // sorted by time once parsed
     std::string framesDir;            // empty: not asked for
@@ -24,6 +27,7 @@ struct CaptureArgs {
     std::string framePath; // "fast", "literal", or empty: LOCKSTEP_FRAME_PATH, else fast
     int frameWidth = 800; // --size WxH
     int frameHeight = 600;
+    bool hud = false; // --hud: the makers' heads-up display on every frame
     bool help = false;
 };
 
@@ -42,3 +46,9 @@ struct CaptureFrame {
 // that falls between two of them, in time order.
 std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
                                             const std::vector<CaptureStill>& stills);
+// When a run of these frames enters each scene: its first frame past the scene's start (the
+// start's first millisecond for a scene the frames never reach).
+SceneEntryTimes CaptureEntryTimes(const std::vector<CaptureFrame>& frames);
+// The frames at or after fromMs.
+std::vector<CaptureFrame> CaptureFramesFrom(const std::vector<CaptureFrame>& frames,
+                                            int32_t fromMs);

@@ -19,6 +19,8 @@
 #include "music/band_analysis.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
+#include "script/show_hud.h"
+#include "script/show_seek.h"
 #include "script/timeline.h"
 #include "tools/capture/capture_args.h"
 #include "tools/capture/capture_levels.h"
@@ -70,6 +72,7 @@ struct CaptureRun {
     bool videoOpen;
     bool warnedFrames;
     size_t nextStill;
+    double drawMs; // the last frame's StepFrame
 };
 
 CaptureRun run;
@@ -170,8 +173,15 @@ int OpenOutputStreams() {
         const int64_t durationMs = int64_t(regular) * 1000 / args.fps;
         const bool withSound = !run.soundtrack.mono.empty();
         if (!withSound) fprintf(stderr, "lockstep-capture: no soundtrack; the video is silent\n");
+        int32_t soundStart = 0;
+        for (const CaptureFrame& frame : run.frames) {
+            if (frame.index >= 0) {
+                soundStart = frame.timeMs;
+                break;
+            }
+        }
         if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), frameWidth, frameHeight, args.fps,
-                           durationMs, withSound ? kSoundtrackPath : nullptr)) {
+                           durationMs, withSound ? kSoundtrackPath : nullptr, soundStart)) {
             fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
             return kExitFailed;
         }
@@ -188,7 +198,11 @@ bool CaptureFrames() {
         const CaptureFrame& frame = run.frames[i];
         InstallSpectrumAt(run.soundtrack, frame.timeMs, run.spectrum);
         BeginFrame();
+        // The display tells the fixed rate and what the frame before took to draw.
+        SetHudFrameStats(static_cast<float>(run.args.fps), static_cast<float>(run.drawMs));
+        const Clock::time_point drawn = Clock::now();
         StepFrame(frame.timeMs);
+        run.drawMs = SecondsSince(drawn) * 1000.0;
         PlatformReadFrame(run.pixels.data());
         if (!WriteFrameOutputs(frame)) return false;
         const double now = SecondsSince(start);
@@ -254,7 +268,13 @@ int main(int argc, char** argv) {
     SetUpScenes();
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))
         fprintf(stderr, "lockstep-capture: no soundtrack; the scripts see a silent spectrum\n");
-    run.frames = PlanCaptureFrames(run.args.fps, run.args.toMs, run.args.stills);
+    // A capture from elsewhere than 0 finds the show as a run of the whole plan would have left it.
+    const std::vector<CaptureFrame> plan =
+        PlanCaptureFrames(run.args.fps, run.args.toMs, run.args.stills);
+    run.frames = CaptureFramesFrom(plan, run.args.fromMs);
+    if (!run.frames.empty() && run.frames.front().timeMs > 0)
+        SeekShow(run.frames.front().timeMs, CaptureEntryTimes(plan));
+    ShowHud(run.args.hud);
     run.pixels.assign(FrameBytes(), 0);
 
     const Clock::time_point start = Clock::now();

@@ -30,19 +30,21 @@ bool ProgramOnPath(const char* name) {
 }
 
 bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, int width, int height, int32_t fps,
-                   int64_t durationMs, const char* soundtrackPath) {
+                   int64_t durationMs, const char* soundtrackPath, int32_t soundStartMs) {
     pipe->pid = -1;
     pipe->fd = -1;
     // A dead ffmpeg must show up as a failed write, not end this process.
     signal(SIGPIPE, SIG_IGN);
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string rate = std::to_string(fps);
-    char duration[32];
+    char duration[32], soundStart[32];
     snprintf(duration, sizeof duration, "%.3f", durationMs / 1000.0);
+    snprintf(soundStart, sizeof soundStart, "%.3f", soundStartMs / 1000.0);
     std::vector<std::string> args = {
         "ffmpeg",   "-hide_banner", "-loglevel", "error", "-nostdin",   "-y", "-f", "rawvideo",
         "-pix_fmt", "rgba",         "-s",        size,    "-framerate", rate, "-i", "pipe:0"};
-    if (soundtrackPath) args.insert(args.end(), {"-i", soundtrackPath});
+    // Seeking the input decodes up to the place, so the sound starts with the first frame.
+    if (soundtrackPath) args.insert(args.end(), {"-ss", soundStart, "-i", soundtrackPath});
     // veryfast at a lower CRF keeps the picture as clean as the default preset at a fraction of
     // the encoder's time, which otherwise takes the cores the capture renders on.
     args.insert(args.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset",

@@ -11,9 +11,10 @@ struct VideoPipe {
 // True when an executable of that name lies on PATH.
 bool ProgramOnPath(const char* name);
 // Starts ffmpeg writing outPath: frames of width x height RGBA (rows bottom-up, as OpenGL reads
-// them) at fps, durationMs long, with soundtrackPath as the sound when non-null.
+// them) at fps, durationMs long, with soundtrackPath from soundStartMs on as the sound when
+// non-null.
 bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, int width, int height, int32_t fps,
-                   int64_t durationMs, const char* soundtrackPath);
+                   int64_t durationMs, const char* soundtrackPath, int32_t soundStartMs);
 bool WriteVideoFrame(VideoPipe* pipe, const uint8_t* rgba, size_t bytes);
 // Closes the pipe and waits for ffmpeg; true when it finished cleanly.
 bool CloseVideoPipe(VideoPipe* pipe);
