@@ -53,8 +53,9 @@ struct WebShow {
 
 WebShow show = {};
 
+// The page passes each frame's demo time itself (from the audio clock or the still's grid).
 const FrameLoopSource kPageSource = {PlatformTicks, PlatformEscapeState, PlatformSleep,
-                                     StepFrame};
+                                     StepFrame, nullptr};
 
 void Fail(const char* sentence) {
     show.stage = StageFailed;
