@@ -51,7 +51,7 @@ host_mirror() {
             else if ($i ~ /^Enabled:[[:space:]]*no/) on = 0
           }
           if (on && types ~ /[[:space:]]deb[[:space:]]/ && suites ~ "[[:space:]]" s "[[:space:]]") {
-            split(uris, u, " "); print u[1]
+            split(uris, u, " "); printf "%s\n", u[1]
           }
         }' "$file")$'\n'
     fi
@@ -63,7 +63,7 @@ host_mirror() {
 MIRROR=$(host_mirror bookworm)
 SECURITY=$(host_mirror bookworm-security)
 [ -n "$MIRROR" ] || { echo "fresh_machine_check: this machine's apt has no bookworm source" >&2; exit 1; }
-install_packages debootstrap
+install_packages "${LOCKSTEP_CHECK_PACKAGES[@]}"
 
 CHROOT=$(mktemp -d "${TMPDIR:-/var/tmp}/lockstep-fresh-XXXXXX")
 MOUNTED=()

@@ -28,6 +28,10 @@ LOCKSTEP_WINDOWS_PACKAGES=(
 LOCKSTEP_WEB_PACKAGES=(
   emscripten chromium
 )
+# The makers' own tools: host/glad/generate.sh remakes the committed GL loader; the fresh-machine
+# check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
+LOCKSTEP_LOADER_PACKAGES=(python3-glad)
+LOCKSTEP_CHECK_PACKAGES=(debootstrap git)
 
 LOCKSTEP_LOG=${LOCKSTEP_LOG:-$ROOT/build/setup.log}
 

@@ -5,8 +5,15 @@
 # generated files are committed as they come out.
 set -euo pipefail
 DIR=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$DIR/../.." && pwd)
+source "$ROOT/tools/setup.sh"
+say_failed_commands
+install_packages "${LOCKSTEP_LOADER_PACKAGES[@]}"
 rm -rf "$DIR/include" "$DIR/src"
 glad --quiet --reproducible --merge \
   --api "gl:compatibility=3.0,gles2=2.0" \
   --extensions "GL_ARB_framebuffer_object,GL_OES_depth24,GL_OES_rgb8_rgba8" \
   --out-path "$DIR" c
+# The banner's line naming the registry that glad read says nothing the APIs line below it does
+# not.
+sed -i '/^ \* Specification: gl$/d' "$DIR/include/glad/gl.h"

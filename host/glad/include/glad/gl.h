@@ -4,7 +4,6 @@
  * SPDX-License-Identifier: (WTFPL OR CC0-1.0) AND Apache-2.0
  *
  * Generator: C/C++
- * Specification: gl
  * Extensions: 3
  *
  * APIs:
