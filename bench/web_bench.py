@@ -113,7 +113,7 @@ def stills(browser, server, build, out):
     for ms in STILL_TIMES:
         started = time.monotonic()
         page = browser.open(server.url + "index.html?still=%d&fps=%d" % (ms, STILL_FPS))
-        page.wait_for_console("lockstep: still %d ready" % ms, 1800)
+        page.wait_for_console("lockstep: still %d ready" % ms, 1800, errors_end=True)
         got = os.path.join(out, "web-%d.png" % ms)
         page.save_canvas(got)
         page.close()

@@ -114,7 +114,7 @@ class WebPage(unittest.TestCase):
                                check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                env=dict(os.environ, SDL_VIDEODRIVER="offscreen"))
                 page = browser.open(server.url + "index.html?still=%d&fps=%d" % (ms, fps))
-                page.wait_for_console("lockstep: still %d ready" % ms, STILL_S)
+                page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
                 got = os.path.join(OUTPUT, "web_still_%d.png" % ms)
                 page.save_canvas(got)
                 diff = subprocess.run(

@@ -214,15 +214,19 @@ class Page:
             raise DevToolsError("%s: %s" % (expression, result["exceptionDetails"]))
         return result["result"].get("value")
 
-    def wait_for_console(self, text, timeout):
-        """The first console line that contains `text`; DevToolsError after `timeout` seconds."""
+    def wait_for_console(self, text, timeout, errors_end=False):
+        """The first console line that contains `text`; DevToolsError after `timeout` seconds,
+        or with `errors_end` at the first error line before it (a page that has failed never
+        writes the line, and a still can take minutes)."""
         deadline = time.monotonic() + timeout
         seen = 0
         while time.monotonic() < deadline:
             self.pump()
-            for _, line in self.console[seen:]:
+            for level, line in self.console[seen:]:
                 if text in line:
                     return line
+                if errors_end and level == "error":
+                    raise DevToolsError("waiting for %r: %s" % (text, line))
             seen = len(self.console)
             time.sleep(0.05)
         raise DevToolsError("no console line with %r in %d s; the last: %s"
