@@ -14,6 +14,6 @@ glad --quiet --reproducible --merge \
   --api "gl:compatibility=3.0,gles2=2.0" \
   --extensions "GL_ARB_framebuffer_object,GL_OES_depth24,GL_OES_rgb8_rgba8" \
   --out-path "$DIR" c
-# The banner's line naming the registry that glad read says nothing the APIs line below it does
-# not.
-sed -i '/^ \* Specification: gl$/d' "$DIR/include/glad/gl.h"
+# The banner's line after the generator's, naming the registry that glad read, says nothing the
+# APIs list below it does not.
+sed -i '/^ \* Generator: /{n;d}' "$DIR/include/glad/gl.h"
