@@ -2,17 +2,8 @@
 # End-to-end checks of lockstep-capture: argument errors, repeatable output, exact stills, video.
 # Usage: capture_test.sh BUILD_DIR
 set -uo pipefail
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/support/script_checks.sh" "$1"
 CAPTURE=$BUILD/bin/lockstep-capture
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # Runs the tool quietly; its stderr lands in $WORK/err.
 capture() {
@@ -151,5 +142,5 @@ else
   echo "SKIP: video checks need ffmpeg and ffprobe"
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+end_checks
 echo "capture: all checks passed"

@@ -3,16 +3,7 @@
 # frame shows the 800x600 picture, only finer: box-filtered down it is close to the 800x600 one.
 # Usage: frame_size_test.sh BUILD_DIR
 set -uo pipefail
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$(dirname "$0")/.." && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/support/script_checks.sh" "$1"
 
 # refused PROGRAM MENTION ARGS...: exit 2, MENTION in the one line before the usage. Without a
 # display the X11 driver would complain at once if the program opened anything.
@@ -63,5 +54,5 @@ for t in $TIMES; do
     fail "at $t ms the 1600x1200 still box-filtered to 800x600 is $psnr dB from the 800x600 one"
 done
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+end_checks
 echo "frame sizes: all checks passed"

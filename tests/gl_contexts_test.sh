@@ -5,16 +5,7 @@
 # cannot run and draws the default one.
 # Usage: gl_contexts_test.sh BUILD_DIR
 set -uo pipefail
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$(dirname "$0")/.." && pwd)
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/support/script_checks.sh" "$1"
 
 ROOT=$SRC
 if [ ! -f "$SRC/data/.complete" ]; then
@@ -54,5 +45,5 @@ for name in default es2; do
   done
 done
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+end_checks
 echo "GL contexts: all checks passed"
