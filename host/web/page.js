@@ -48,6 +48,14 @@
     say(sentence);
   }
 
+  // A canvas whose context is lost shows the browser's broken-picture box: the black stage shows
+  // instead until the context is back.
+  function watchContext(c) {
+    c.addEventListener('webglcontextlost', function() { c.style.visibility = 'hidden'; });
+    c.addEventListener('webglcontextrestored', function() { c.style.visibility = ''; });
+  }
+  watchContext(canvas);
+
   function isFullscreen() {
     return document.fullscreenElement === stage;
   }
@@ -104,6 +112,8 @@
       fresh.width = canvas.width;
       fresh.height = canvas.height;
       fresh.style.cssText = canvas.style.cssText;
+      fresh.style.visibility = '';
+      watchContext(fresh);
       canvas.replaceWith(fresh);
       canvas = Module.canvas = fresh;
     },
