@@ -161,9 +161,15 @@ void EndShow() {
 }
 
 // The context did not come back in time: the show ends, and the page offers to play it again.
+// A page hidden when the time is up waits another spell: a browser may hold a background tab's
+// context back until the tab is shown.
 void GiveUpPicture(void*) {
     show.giveUpTimer = 0;
     if (show.picture != PictureLost || show.stage == StageFailed) return;
+    if (PageHidden()) {
+        show.giveUpTimer = emscripten_set_timeout(GiveUpPicture, kRestoreLimitMs, nullptr);
+        return;
+    }
     show.pictureGivenUp = true;
     if (show.stage == StageStill) {
         PageNotice(nullptr, false);

@@ -14,6 +14,7 @@ EM_JS(void, PageNewCanvas, (), { Module.page.newCanvas(); });
 EM_JS(void, PagePlaying, (), { Module.page.playing(); });
 EM_JS(void, PageLayout, (), { Module.page.layout(); });
 EM_JS(void, PageHideCursor, (bool hide), { Module.page.hideCursor(!!hide); });
+EM_JS(bool, PageHidden, (), { return document.hidden; });
 EM_JS(void, PageLeaveFullscreen, (), { Module.page.leaveFullscreen(); });
 EM_JS(void, PagePixels, (bool box, int* width, int* height), {
     var size = Module.page.pixels(!!box);

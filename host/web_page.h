@@ -15,6 +15,7 @@ void PageNewCanvas();                // a fresh canvas in place of one whose con
 void PagePlaying();                  // the show starts: the question goes
 void PageLayout();                   // fits the canvas on the page to the frame and the screen
 void PageHideCursor(bool hide);
+bool PageHidden(); // the tab is in the background, or the window minimised
 void PageLeaveFullscreen();
 // Asked of the page, in real pixels (CSS pixels times the device's pixel ratio): the screen's
 // size, or with box set the canvas's box in the page when not full screen.
