@@ -91,12 +91,14 @@ def png_rows(data):
     raw, stride = zlib.decompress(idat), width * step
     rows, above = [], bytearray(stride)
     for y in range(height):
-        kind, row = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        start = y * (stride + 1)
+        kind, row = raw[start], bytearray(raw[start + 1:start + 1 + stride])
         for x in range(stride):
             a = row[x - step] if x >= step else 0
             b, c = above[x], (above[x - step] if x >= step else 0)
             p = a + b - c
-            paeth = a if abs(p - a) <= min(abs(p - b), abs(p - c)) else b if abs(p - b) <= abs(p - c) else c
+            paeth = (a if abs(p - a) <= min(abs(p - b), abs(p - c))
+                     else b if abs(p - b) <= abs(p - c) else c)
             row[x] = (row[x] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
         rows.append(bytes(row))
         above = row
@@ -315,17 +317,19 @@ class WebPage(unittest.TestCase):
                 if lose:
                     # Lost as soon as frames are drawn, and given back half a second later.
                     page.wait_until("window.lockstepStatus !== undefined", LOAD_S)
-                    page.evaluate("(function lose() {"
-                                  "  if (!lockstepStatus().frames) return requestAnimationFrame(lose);"
-                                  "  window.lostAt = lockstepStatus().time; " + LOSE + ";"
-                                  "  setTimeout(() => lostContext.restoreContext(), 500);"
-                                  "})()")
+                    page.evaluate(
+                        "(function lose() {"
+                        "  if (!lockstepStatus().frames) return requestAnimationFrame(lose);"
+                        "  window.lostAt = lockstepStatus().time; " + LOSE + ";"
+                        "  setTimeout(() => lostContext.restoreContext(), 500);"
+                        "})()")
                 page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
                 if lose:
                     self.assertLess(page.evaluate("lostAt"), ms)
-                    back = [i for i, (_, line) in enumerate(page.console) if "picture is back" in line]
-                    ready = [i for i, (_, line) in enumerate(page.console) if "still %d" % ms in line]
-                    self.assertTrue(back and back[0] < ready[0], page.console[-5:])
+                    lines = [line for _, line in page.console]
+                    back = [i for i, line in enumerate(lines) if "picture is back" in line]
+                    ready = [i for i, line in enumerate(lines) if "still %d ready" % ms in line]
+                    self.assertTrue(back and back[0] < ready[0], lines[-5:])
                 got = os.path.join(OUTPUT, "web_still_%d.png" % ms)
                 page.save_canvas(got)
                 diff = subprocess.run(

@@ -222,7 +222,8 @@
       var size = number(124, 12);
       if (size < 0) throw damaged('the member ' + quoted + ' gives no size');
       if (size > MAX_MEMBER_BYTES) {
-        throw damaged('the member ' + quoted + ' claims ' + size + ' bytes, more than any file of the show');
+        throw damaged('the member ' + quoted + ' claims ' + size +
+                      ' bytes, more than any file of the show');
       }
       if (!MEMBER_NAME.test(name)) throw damaged('a member is named ' + quoted);
       if (names[name]) throw damaged('the member ' + quoted + ' comes twice');
