@@ -180,6 +180,8 @@ class WebPage(unittest.TestCase):
         self.assertTrue(asking(page), "no question: %s" % page.errors)
         page.evaluate("document.getElementById('fullscreen-no').click()", gesture=True)
         self.assertTrue(page.wait_until("lockstepStatus().time >= 1000", LOAD_S))
+        fetched = "performance.getEntriesByType('resource').map(r => r.name)"
+        files = page.evaluate(fetched)
 
         # Hidden, the page draws nothing while the music plays on; back, the frame and its
         # spectrum are at the audio clock's time.
@@ -238,6 +240,7 @@ class WebPage(unittest.TestCase):
         page.evaluate("document.getElementById('fullscreen-no').click()", gesture=True)
         self.assertTrue(page.wait_until("lockstepStatus().frames >= 3", LOAD_S))
         self.assertLess(flat_share(page.screenshot()), 0.5, "the new canvas is blank")
+        self.assertEqual(page.evaluate(fetched), files, "files fetched again")
         page.key("Escape", "Escape", 27)
         page.wait_for_console("frames in", 30)
         page.pump()
