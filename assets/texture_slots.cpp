@@ -99,6 +99,10 @@ void DeleteAllTextures() {
     }
 }
 
+void ForgetAllTextures() {
+    for (uint32_t& name : textureSlots) name = 0;
+}
+
 uint32_t TextureSlotName(int32_t slot) {
     return slot >= 0 && slot < kTextureSlotCount ? textureSlots[slot] : 0;
 }

@@ -11,5 +11,8 @@ extern uint32_t textureSlots[kTextureSlotCount];
 // slot, or -1 when every slot is taken or the picture could not be loaded.
 int32_t LoadTexture(const char* name);
 void DeleteAllTextures();
+// The context that held the textures is gone with them: every slot is free again, and no name
+// of the old context is deleted in the new one.
+void ForgetAllTextures();
 // The GL texture name of a slot; 0 (OpenGL's default texture) for any slot outside 0..63.
 uint32_t TextureSlotName(int32_t slot);

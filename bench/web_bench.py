@@ -1,6 +1,7 @@
 """Measures the web page (dist/lockstep-web, from tools/web/build.sh) in headless Chromium on this
-machine: what a viewer downloads, the time from the click to the first frame, frame rates per
-scene over the whole show, and with --stills the contact sheet's moments against lockstep-capture.
+machine: what a viewer downloads, the time from the click to the first frame, from a restored
+WebGL context to the next frame, frame rates per scene over the whole show, and with --stills the
+contact sheet's moments against lockstep-capture.
 
 Usage: python3 bench/web_bench.py [--stills OUT_DIR] [--build BUILD_DIR] [--runs N]
 Chromium draws WebGL with SwiftShader here, on the CPU: its frame rates are a figure for this
@@ -42,6 +43,21 @@ FIRST_FRAME = """new Promise(resolve => { const t0 = performance.now();
                                                  : requestAnimationFrame(poll);
   requestAnimationFrame(poll); })"""
 
+# Loses the context, gives it back once the page has seen the loss, and resolves with the
+# milliseconds from restoreContext() to the next frame drawn.
+RESTORE = """new Promise(resolve => {
+  const lose = document.getElementById('canvas').getContext('webgl')
+                   .getExtension('WEBGL_lose_context');
+  lose.loseContext();
+  const restore = () => {
+    if (!document.getElementById('message').textContent) return requestAnimationFrame(restore);
+    const frames = lockstepStatus().frames, t0 = performance.now();
+    lose.restoreContext();
+    const poll = () => lockstepStatus().frames > frames ? resolve(performance.now() - t0)
+                                                        : requestAnimationFrame(poll);
+    requestAnimationFrame(poll); };
+  requestAnimationFrame(restore); })"""
+
 
 def group_of(ms):
     for name, end in GROUPS:
@@ -78,6 +94,22 @@ def first_frame_ms(browser, server, runs):
         page = open_asking(browser, server)
         times.append(page.evaluate(FIRST_FRAME, gesture=True, timeout=120))
         page.close()
+    return times
+
+
+def restore_ms(browser, server, runs):
+    """(from restoreContext() to the next frame, from the restored event to that frame drawn, as
+    the page says) for each lost context, in the city a few seconds into the show."""
+    page = open_asking(browser, server)
+    page.evaluate("document.getElementById('fullscreen-no').click()", gesture=True)
+    page.wait_until("lockstepStatus().time >= 3000", 120)
+    times = []
+    for run in range(runs):
+        outside = page.evaluate(RESTORE, timeout=120)
+        said = page.wait_for_console("the picture is back", 30)
+        page.console = [line for line in page.console if "the picture is back" not in line[1]]
+        times.append((outside, float(said.split("drawn ")[1].split(" ms")[0])))
+    page.close()
     return times
 
 
@@ -151,6 +183,13 @@ def main():
         result["click_to_first_frame_ms"] = times
         print("click to first frame: median %.0f ms of %s"
               % (statistics.median(times), ", ".join("%.0f" % t for t in times)))
+        restores = restore_ms(browser, server, args.runs)
+        result["restore_to_frame_ms"] = restores
+        print("restored context to the next frame: median %.0f ms of %s; in the page, from the "
+              "restored event to that frame drawn: median %.0f ms"
+              % (statistics.median(r[0] for r in restores),
+                 ", ".join("%.0f" % r[0] for r in restores),
+                 statistics.median(r[1] for r in restores)))
         print("the whole show, frame rates per scene:")
         result["scenes"] = scene_rates(browser, server)
         for name, rate in result["scenes"].items():

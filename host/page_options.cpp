@@ -8,6 +8,9 @@ namespace {
 
 constexpr int32_t kMaxStillMs = 3600000;
 constexpr int32_t kMaxFps = 1000; // demo times are whole milliseconds
+// A value is quoted back in the page's sentence up to this many characters: an address can be
+// as long as a browser allows.
+constexpr size_t kQuotedValueLength = 24;
 
 // Whole decimal numbers only, up to limit.
 bool ParseWhole(const std::string& text, int32_t limit, int32_t* out) {
@@ -34,6 +37,11 @@ std::string AsQueryMessage(std::string message) {
     return message;
 }
 
+std::string Quoted(const std::string& value) {
+    if (value.size() <= kQuotedValueLength) return value;
+    return value.substr(0, kQuotedValueLength) + "...";
+}
+
 bool TakeOption(const std::string& name, const std::string& value, PageOptions* options,
                 std::string* error) {
     if (name == "size") {
@@ -41,7 +49,9 @@ bool TakeOption(const std::string& name, const std::string& value, PageOptions* 
             options->nativeSize = true;
             return true;
         }
-        if (ParseFrameSize(value.c_str(), &options->frameWidth, &options->frameHeight, error))
+        // Too long for any size: refused on its first characters.
+        const std::string judged = Quoted(value);
+        if (ParseFrameSize(judged.c_str(), &options->frameWidth, &options->frameHeight, error))
             return true;
         *error = AsQueryMessage(*error);
         return false;
@@ -49,12 +59,12 @@ bool TakeOption(const std::string& name, const std::string& value, PageOptions* 
     if (name == "still") {
         if (ParseWhole(value, kMaxStillMs, &options->stillMs)) return true;
         *error = "?still wants whole milliseconds from 0 to " + std::to_string(kMaxStillMs) +
-                 ", not '" + value + "'";
+                 ", not '" + Quoted(value) + "'";
         return false;
     }
     if (ParseWhole(value, kMaxFps, &options->fps) && options->fps >= 1) return true;
     *error = "&fps wants a whole number from 1 to " + std::to_string(kMaxFps) + ", not '" +
-             value + "'";
+             Quoted(value) + "'";
     return false;
 }
 

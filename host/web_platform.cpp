@@ -22,8 +22,11 @@ constexpr char kCanvas[] = "#canvas";
 struct WebPlatformState {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context; // 0 until the context exists
     bool keepFrames;     // the canvas keeps the last frame for reading (stills)
+    bool keysWatched;
     bool escapeDown;     // held now
     bool escapePressed;  // pressed since the previous query
+    void (*contextLost)();
+    void (*contextRestored)();
 };
 
 WebPlatformState platform;
@@ -36,6 +39,16 @@ EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
     return EM_TRUE;
 }
 
+EM_BOOL OnContextLost(int, const void*, void*) {
+    if (platform.contextLost) platform.contextLost();
+    return EM_TRUE; // the default prevented: the browser may give the context back
+}
+
+EM_BOOL OnContextRestored(int, const void*, void*) {
+    if (platform.contextRestored) platform.contextRestored();
+    return EM_TRUE;
+}
+
 } // namespace
 
 // Leaving full screen is how a browser's own Escape reaches the page: the page counts it as one.
@@ -45,6 +58,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lockstep_escape() {
 
 void WebKeepFrames(bool keep) {
     platform.keepFrames = keep;
+}
+
+void WebWatchContext(void (*lost)(), void (*restored)()) {
+    platform.contextLost = lost;
+    platform.contextRestored = restored;
+}
+
+bool WebContextLost() {
+    return !platform.context || emscripten_is_webgl_context_lost(platform.context);
+}
+
+bool WebRenewContext() {
+    if (platform.context) emscripten_webgl_destroy_context(platform.context);
+    platform.context = 0;
+    PageNewCanvas();
+    return PlatformOpenWindow(false);
 }
 
 void WebSetFrameSize(int width, int height) {
@@ -78,8 +107,13 @@ bool PlatformOpenWindow(bool) {
         platform.context = 0;
         return false;
     }
-    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
-    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
+    emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, OnContextLost);
+    emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, OnContextRestored);
+    if (!platform.keysWatched) {
+        emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
+        emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnKey);
+        platform.keysWatched = true;
+    }
     return true;
 }
 

@@ -34,12 +34,13 @@ struct WebSoundState {
     const float* overrideSpectrum;
     Mp3Stream* playing;
     int32_t heldMs; // -1: not held
+    int32_t spectrumMs; // where the latest spectrum was taken in the soundtrack; -1: none yet
     std::vector<float> mono; // the decoded soundtrack, mono at the analysis rate
     float recent[kSpectrumWindow];
     float spectrum[kSpectrumBins];
 };
 
-WebSoundState sound = {false, false, nullptr, nullptr, -1, {}, {}, {}};
+WebSoundState sound = {false, false, nullptr, nullptr, -1, -1, {}, {}, {}};
 
 } // namespace
 
@@ -94,6 +95,11 @@ void SoundOverrideSpectrum(const float* spectrum512) {
     sound.overrideSpectrum = spectrum512;
 }
 
+// For window.lockstepStatus(): what the tree's latest spectrum heard.
+extern "C" EMSCRIPTEN_KEEPALIVE int lockstep_spectrum_time() {
+    return sound.spectrumMs;
+}
+
 int32_t WebSoundPositionMs() {
     if (!sound.playing) return -1;
     const double seconds = lockstep_audio_position();
@@ -116,6 +122,7 @@ const float* SoundSpectrum() {
         if (seconds < 0) return nullptr;
         end = static_cast<int64_t>(seconds * kAnalysisRate);
     }
+    sound.spectrumMs = static_cast<int32_t>(end * 1000 / kAnalysisRate);
     WindowEndingAt(sound.mono.data(), static_cast<int64_t>(sound.mono.size()), end, sound.recent);
     ComputeSpectrum(sound.recent, sound.spectrum);
     return sound.spectrum;

@@ -43,6 +43,15 @@ var LibraryLockstepAudio = {
       if (LockstepAudio.onRefused) LockstepAudio.onRefused(why);
     },
 
+    // A browser may suspend the sound of a hidden or frozen page, and the show's clock stands
+    // with it; back on the page, the soundtrack that was playing goes on, and the clock with it.
+    wake: function() {
+      var context = LockstepAudio.context;
+      if (document.hidden || !LockstepAudio.source || LockstepAudio.refused) return;
+      if (context.state !== 'suspended' && context.state !== 'interrupted') return;
+      context.resume().catch(function(e) { LockstepAudio.refuse(String(e)); });
+    },
+
     // Context time now reaching the listener: the output's own timestamp carried forward on the
     // page's clock, never past what has been rendered, never backwards.
     audibleTime: function() {
@@ -74,6 +83,8 @@ var LibraryLockstepAudio = {
       LockstepAudio.context.onstatechange = function() {
         if (LockstepAudio.context.state === 'running') LockstepAudio.everRan = true;
       };
+      document.addEventListener('visibilitychange', LockstepAudio.wake);
+      document.addEventListener('resume', LockstepAudio.wake); // a frozen page thawed
     }
     // Called from the click that starts the show, which lets the sound start.
     LockstepAudio.context.resume().catch(function(e) { LockstepAudio.refuse(String(e)); });

@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "assets/texture_slots.h"
 #include "render/glow.h"
 #include "render/render_state.h"
 #include "render/screen_quads.h"
 #include "render/shaded_draw.h"
 #include "render/shaded_frame.h"
+#include "render/shaders.h"
 
 namespace {
 
@@ -84,6 +86,19 @@ bool ParseFramePath(const char* text, int32_t* path) {
 
 void ForgetFramePictures() {
     ForgetShadedPictures();
+}
+
+void ForgetGLObjects() {
+    ForgetShaderPrograms();
+    ForgetShadedDrawing();
+    ForgetShadedTargets();
+    for (uint32_t& level : glowChain) level = 0;
+    glowChainCreated = 0;
+    ForgetAllTextures();
+    ResetRenderState();
+    // The path is checked against the new context, with no state to hand over.
+    choice.resolved = false;
+    choice.drawnAny = false;
 }
 
 void SetFramePath(int32_t path) {

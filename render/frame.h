@@ -39,6 +39,11 @@ bool LiteralFrames();
 void FollowFrameSize();
 // The show's pictures were torn down: what the default path keeps of them is made afresh.
 void ForgetFramePictures();
+// The GL context was lost, or replaced by a new one: every GL name the renderer and the texture
+// slots hold belonged to it. All are forgotten, none deleted, and the render-state record goes
+// back to the default; each object is made again in the current context on its next use
+// (textures when the scenes are set up again). The caller sets the default render state.
+void ForgetGLObjects();
 // A new frame: the glow source is captured afresh.
 void StartRenderFrame();
 // After the visible render: the glow, the fades and the dirt.

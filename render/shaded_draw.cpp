@@ -299,6 +299,14 @@ void ForgetMeshBuffers() {
     shaded.nextEviction = 0;
 }
 
+void ForgetShadedDrawing() {
+    // Field by field: the scratch space is too large for a temporary on the stack.
+    shaded.prepared = false;
+    shaded.quadBuffer = shaded.passBuffer = shaded.white = 0;
+    for (MeshBuffers& b : shaded.meshes) b = MeshBuffers{};
+    shaded.nextEviction = 0;
+}
+
 void LeaveShadedDrawing() {
     glUseProgram(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

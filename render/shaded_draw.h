@@ -35,3 +35,5 @@ void BindTextureUnit(int unit, uint32_t name);
 // Leaves the GL state as the fixed-function passes expect it: no program, no buffers, no
 // attribute arrays, texture unit 0.
 void LeaveShadedDrawing();
+// The context is gone with the programs' uniforms and every buffer: all are made again on use.
+void ForgetShadedDrawing();

@@ -318,6 +318,10 @@ void ForgetShadedFrame() {
     frame.dirtStale = true;
 }
 
+void ForgetShadedTargets() {
+    frame = ShadedFrame{};
+}
+
 void ForgetShadedPictures() {
     frame.dirtStale = true;
 }

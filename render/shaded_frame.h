@@ -18,6 +18,8 @@ const char* PrepareShadedFrame();
 void ResizeShadedFrame();
 // The next PrepareShadedFrame checks the context again; the dirt is sampled afresh.
 void ForgetShadedFrame();
+// The context is gone with the render targets: the next PrepareShadedFrame makes them again.
+void ForgetShadedTargets();
 // The show's pictures were replaced (a texture name may come back for another picture): the
 // dirt is sampled afresh.
 void ForgetShadedPictures();

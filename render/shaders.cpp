@@ -260,6 +260,10 @@ bool BuildShaderPrograms(bool es, const char** reason) {
     return true;
 }
 
+void ForgetShaderPrograms() {
+    for (GLuint& program : programs) program = 0;
+}
+
 uint32_t ShaderProgramName(ShaderProgram program) {
     return programs[program];
 }

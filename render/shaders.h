@@ -24,5 +24,7 @@ enum ShaderAttribute : uint32_t {
 // Compiles and links every program for an OpenGL ES (es) or desktop context; on failure says
 // why in *reason and returns false.
 bool BuildShaderPrograms(bool es, const char** reason);
+// The context is gone: the programs are built afresh in the next one.
+void ForgetShaderPrograms();
 // The program's GL name (0 before BuildShaderPrograms succeeded).
 uint32_t ShaderProgramName(ShaderProgram program);

@@ -1,6 +1,8 @@
 #include "script/show_seek.h"
 
+#include "host/display.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
@@ -55,4 +57,10 @@ void ReloadShow(int32_t t) {
     TearDownScenes();
     SetUpScenes();
     SeekShow(t, entries);
+}
+
+void RemakeShowContext(int32_t t) {
+    ForgetGLObjects();
+    ApplyDefaultRenderState();
+    ReloadShow(t);
 }

@@ -32,3 +32,7 @@ void SeekShow(int32_t t, const SceneEntryTimes& entries);
 // t with the scene on show keeping its entry time. The loaders report missing or bad files as at
 // start-up; whatever did not load is shown as start-up would show it.
 void ReloadShow(int32_t t);
+// The GL context was lost and is back empty (or a new one took its place): every GL object is
+// forgotten and made again, the default render state set, and the show reloaded at t as
+// ReloadShow does, from the data folder's files (which a web page keeps in memory).
+void RemakeShowContext(int32_t t);

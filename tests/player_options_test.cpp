@@ -106,10 +106,22 @@ TEST(PageOptions, TheQueryGivesSizeAndStillsAndRefusesWithTheReason) {
         {"?still=-5", "?still wants whole milliseconds"},
         {"?still=3000&fps=0", "&fps wants a whole number from 1"},
         {"?fps=30", "it needs ?still=MS"},
+        {"?size=-800x-600", "?size wants WxH"},
+        {"?still=99999999999999999999", "not '99999999999999999999'"},
+        {"?still=1e3", "not '1e3'"},
+        {"?still=3000&fps=24&still=3000", "still is given twice"},
+        {"?still=3000&fps=-60", "&fps wants a whole number from 1"},
     };
     for (const auto& [query, reason] : refused) {
         EXPECT_FALSE(ParsePageQuery(query, &o, &error)) << query;
         EXPECT_NE(error.find(reason), std::string::npos) << query << ": " << error;
+    }
+    // An address as long as a browser allows is quoted back in a line, not in full.
+    for (const char* name : {"size", "still"}) {
+        const std::string query = std::string("?") + name + "=" + std::string(100000, '7');
+        EXPECT_FALSE(ParsePageQuery(query.c_str(), &o, &error));
+        EXPECT_LT(error.size(), 160u) << error.substr(0, 200);
+        EXPECT_NE(error.find("777..."), std::string::npos) << error.substr(0, 200);
     }
 }
 

@@ -1,5 +1,6 @@
 // Reloading the data set while the show plays, from files caught half written: the loaders say
 // what they found, the show plays on, and once the files are whole again the show is as before.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,8 +13,10 @@
 #include <vector>
 
 #include "host/frame_loop.h"
+#include "host/gl_api.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
 #include "script/timeline.h"
@@ -87,6 +90,32 @@ TEST(ShowReload, HalfWrittenFilesAreReportedAndTheShowPlaysOnThenReloadsWhole) {
     SoundOverrideSpectrum(nullptr);
     CloseMusic();
     ShutdownSound();
+    TearDownScenes();
+}
+
+// A context lost and given back empty, as a browser gives back WebGL's: here a new context that
+// shares nothing with the old. Every GL object is made again, and the show draws what it drew.
+TEST(ShowReload, ANewContextGetsEveryGLObjectMadeAgainOnBothFramePaths) {
+    LoadShowDataSet();
+    static const float kQuiet[kSpectrumBins] = {};
+    SoundOverrideSpectrum(kQuiet);
+    SDL_Window* const window = SDL_GL_GetCurrentWindow();
+    ASSERT_NE(window, nullptr);
+    for (const int32_t path : {FramePathFast, FramePathLiteral}) {
+        SetFramePath(path);
+        ShowFrame(40000);
+        ShowFrame(40500);
+        const std::vector<uint8_t> before = ReadFrame();
+        SDL_GLContext fresh = SDL_GL_CreateContext(window); // current from now on
+        ASSERT_NE(fresh, nullptr) << SDL_GetError();
+        RemakeShowContext(40500);
+        ShowFrame(40500);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << path;
+        EXPECT_TRUE(ReadFrame() == before) << "frame path " << path << ": "
+                                           << SaveFrame("remade_context_" + std::to_string(path));
+    }
+    SetFramePath(FramePathUnchosen);
+    SoundOverrideSpectrum(nullptr);
     TearDownScenes();
 }
 

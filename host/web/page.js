@@ -28,6 +28,18 @@
     console.error('lockstep: ' + sentence);
   }
 
+  // One sentence that stands until it is replaced or taken back (a null sentence).
+  var noticeLine = null;
+  function notice(sentence, error) {
+    if (noticeLine) noticeLine.remove();
+    noticeLine = null;
+    if (!sentence) return;
+    noticeLine = document.createElement('div');
+    noticeLine.textContent = sentence;
+    message.appendChild(noticeLine);
+    (error ? console.error : console.warn)('lockstep: ' + sentence);
+  }
+
   function fail(sentence) {
     if (failed) return;
     failed = true;
@@ -35,6 +47,14 @@
     question.style.display = 'none';
     say(sentence);
   }
+
+  // A canvas whose context is lost shows the browser's broken-picture box: the black stage shows
+  // instead until the context is back.
+  function watchContext(c) {
+    c.addEventListener('webglcontextlost', function() { c.style.visibility = 'hidden'; });
+    c.addEventListener('webglcontextrestored', function() { c.style.visibility = ''; });
+  }
+  watchContext(canvas);
 
   function isFullscreen() {
     return document.fullscreenElement === stage;
@@ -58,6 +78,7 @@
 
   var page = {
     say: say,
+    notice: notice,
     fail: fail,
     ready: function() { moduleReady(); },
     layout: function() {
@@ -76,12 +97,25 @@
       }
       return [Math.round(screen.width * ratio), Math.round(screen.height * ratio)];
     },
-    ask: function(again) {
+    ask: function(kind) {
       showing = false;
       document.getElementById('progress').style.display = 'none';
-      document.getElementById('question-text').textContent =
-          again ? 'The show has ended. Play it again? Fullscreen?' : 'Fullscreen?';
+      document.getElementById('question-text').textContent = [
+        'Fullscreen?', 'The show has ended. Play it again? Fullscreen?',
+        'The picture was lost. Play it again? Fullscreen?'][kind];
       question.style.display = 'flex';
+    },
+    // A canvas whose context is given up cannot have another: a fresh one takes its place.
+    newCanvas: function() {
+      var fresh = document.createElement('canvas');
+      fresh.id = canvas.id;
+      fresh.width = canvas.width;
+      fresh.height = canvas.height;
+      fresh.style.cssText = canvas.style.cssText;
+      fresh.style.visibility = '';
+      watchContext(fresh);
+      canvas.replaceWith(fresh);
+      canvas = Module.canvas = fresh;
     },
     playing: function() {
       showing = true;
@@ -151,17 +185,59 @@
     }));
   }
 
-  // A tar archive read as it streams in; onFile(name, bytes) for each plain file.
-  function untar(onFile) {
+  // The show's own archive holds plain files under plain names, the largest a 1024x1024 picture
+  // (4 MiB); anything else is a damaged or tampered file.
+  var MAX_MEMBER_BYTES = 16 << 20;
+  var MAX_UNPACKED_BYTES = 64 << 20;
+  var MEMBER_NAME = /^[A-Za-z0-9_][A-Za-z0-9_.-]{0,99}$/;
+
+  // A tar archive read as it streams in: push(chunk) for each chunk, onFile(name, bytes) for
+  // each plain file, end() when the stream ends. Both throw, naming the archive, where it is not
+  // such an archive; a member is handed over only once all of its bytes are there, and nothing
+  // is read past the archive's end (push returns true there).
+  function untar(archive, onFile) {
     var header = new Uint8Array(512), headerFill = 0;
-    var file = null, fileFill = 0, name = '', skip = 0, ended = false;
+    var file = null, fileFill = 0, name = '', skip = 0, ended = false, unpacked = 0;
+    var names = {};
+    function damaged(why) {
+      return new Error('The file ' + archive + ' is damaged: ' + why + '.');
+    }
     function field(start, length) {
       var bytes = header.subarray(start, start + length);
       var end = bytes.indexOf(0);
       return new TextDecoder().decode(end < 0 ? bytes : bytes.subarray(0, end));
     }
-    return function(chunk) {
+    // An octal number field: digits, padded with spaces or NULs.
+    function number(start, length) {
+      var text = field(start, length).trim();
+      return /^[0-7]{1,11}$/.test(text) ? parseInt(text, 8) : -1;
+    }
+    function readHeader() {
+      var sum = 0;
+      for (var i = 0; i < 512; i++) sum += i >= 148 && i < 156 ? 32 : header[i];
+      if (number(148, 8) !== sum) throw damaged('a member\'s header does not match its checksum');
+      var prefix = field(345, 155);
+      name = (prefix ? prefix + '/' : '') + field(0, 100);
+      var quoted = JSON.stringify(name.slice(0, 60));
+      var size = number(124, 12);
+      if (size < 0) throw damaged('the member ' + quoted + ' gives no size');
+      if (size > MAX_MEMBER_BYTES) {
+        throw damaged('the member ' + quoted + ' claims ' + size +
+                      ' bytes, more than any file of the show');
+      }
+      if (!MEMBER_NAME.test(name)) throw damaged('a member is named ' + quoted);
+      if (names[name]) throw damaged('the member ' + quoted + ' comes twice');
+      names[name] = true;
+      if (header[156] !== 0 && header[156] !== 48) { // '0': a plain file
+        throw damaged('the member ' + quoted + ' is not a plain file');
+      }
+      file = new Uint8Array(size);
+      fileFill = 0;
+    }
+    function push(chunk) {
       var at = 0;
+      unpacked += chunk.length;
+      if (unpacked > MAX_UNPACKED_BYTES) throw damaged('it unpacks to more than the show\'s files');
       while (at < chunk.length && !ended) {
         var n;
         if (skip > 0) {
@@ -173,11 +249,6 @@
           file.set(chunk.subarray(at, at + n), fileFill);
           fileFill += n;
           at += n;
-          if (fileFill === file.length) {
-            onFile(name, file);
-            skip = (512 - file.length % 512) % 512;
-            file = null;
-          }
         } else {
           n = Math.min(512 - headerFill, chunk.length - at);
           header.set(chunk.subarray(at, at + n), headerFill);
@@ -189,23 +260,20 @@
             ended = true; // the archive's end
             break;
           }
-          var prefix = field(345, 155);
-          name = (prefix ? prefix + '/' : '') + field(0, 100);
-          var size = parseInt(field(124, 12).trim() || '0', 8);
-          var type = header[156];
-          if (type === 0 || type === 48) { // '0': a plain file
-            file = new Uint8Array(size);
-            fileFill = 0;
-            if (size === 0) {
-              onFile(name, file);
-              file = null;
-            }
-          } else {
-            skip = Math.ceil(size / 512) * 512;
-          }
+          readHeader();
+        }
+        if (file && fileFill === file.length) {
+          onFile(name, file);
+          skip = (512 - file.length % 512) % 512;
+          file = null;
         }
       }
-    };
+      return ended;
+    }
+    function end() {
+      if (!ended) throw damaged('it is cut short');
+    }
+    return {push: push, end: end};
   }
 
   function putFile(name, bytes) {
@@ -231,7 +299,7 @@
         body = body.pipeThrough(new DecompressionStream('gzip'));
       }
       var files = [];
-      var push = untar(function(name, bytes) {
+      var archive = untar(PACKAGE, function(name, bytes) {
         files.push([name, bytes]);
         if (name === LOADING_PICTURE) {
           moduleReadyPromise.then(function() {
@@ -242,13 +310,25 @@
       });
       var reader = body.getReader();
       function next() {
-        return reader.read().then(function(step) {
-          if (step.done) return files;
-          push(step.value);
+        return reader.read().catch(function(e) {
+          var why = String(e.message || e).replace(/\.$/, '');
+          throw new Error('The file ' + PACKAGE + ' failed to load (' + why + ').');
+        }).then(function(step) {
+          if (step.done) {
+            archive.end();
+            return files;
+          }
+          if (archive.push(step.value)) {
+            reader.cancel().catch(function() {});
+            return files;
+          }
           return next();
         });
       }
-      return next();
+      return next().catch(function(e) {
+        reader.cancel().catch(function() {});
+        throw e;
+      });
     });
   }
 
@@ -282,6 +362,7 @@
     return {
       time: running ? Module._lockstep_demo_time() : 0,
       frames: running ? Module._lockstep_frames() : 0,
+      spectrum: running ? Module._lockstep_spectrum_time() : -1,
       audio: Module.lockstepAudio ? Module.lockstepAudio.state() : 'none',
     };
   };

@@ -254,6 +254,26 @@ class Page:
                 "type": kind, "key": name, "code": code, "windowsVirtualKeyCode": key_code,
                 "nativeVirtualKeyCode": key_code}, session=self.session)
 
+    def screenshot(self, selector="canvas"):
+        """A PNG of what the page shows where `selector` is, composited as a viewer sees it."""
+        rect = self.evaluate("(r => [r.x, r.y, r.width, r.height])(document.querySelector(%s)"
+                             ".getBoundingClientRect())" % json.dumps(selector))
+        clip = dict(zip(("x", "y", "width", "height"), rect), scale=1)
+        reply = self.browser.send("Page.captureScreenshot", {"format": "png", "clip": clip},
+                                  session=self.session)
+        return base64.b64decode(reply["data"])
+
+    def show_window(self, shown):
+        """Minimises the page's window, which hides the page, or brings it back."""
+        window = self.browser.send("Browser.getWindowForTarget",
+                                   {"targetId": self.target})["windowId"]
+        self.browser.send("Browser.setWindowBounds", {"windowId": window, "bounds": {
+            "windowState": "normal" if shown else "minimized"}})
+
+    def set_lifecycle(self, state):
+        """The page lifecycle's "frozen" (timers, frames and tasks stop) or "active"."""
+        self.browser.send("Page.setWebLifecycleState", {"state": state}, session=self.session)
+
     def save_canvas(self, path, selector="canvas", timeout=300):
         # The browser finishes whatever is still drawing first.
         data = self.evaluate("document.querySelector(%s).toDataURL('image/png')"
