@@ -107,12 +107,17 @@ float LeadSample(int64_t place, int64_t from, int got) {
     return 0.5f * (sound.lead[2 * i] + sound.lead[2 * i + 1]);
 }
 
+// SDL's reason names the last output it tried; the show itself goes on by its own clock.
+void SayNoSoundOutput() {
+    fprintf(stderr, "lockstep: no sound output (%s); the show plays silent\n", SDL_GetError());
+}
+
 } // namespace
 
 bool InitSound() {
     if (sound.device) return true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        fprintf(stderr, "lockstep: no sound output: %s\n", SDL_GetError());
+        SayNoSoundOutput();
         return false;
     }
     sound.clockBase = SDL_GetPerformanceCounter();
@@ -131,7 +136,7 @@ bool InitSound() {
     // always has the layout the decoder writes.
     sound.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!sound.device) {
-        fprintf(stderr, "lockstep: no sound output: %s\n", SDL_GetError());
+        SayNoSoundOutput();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
