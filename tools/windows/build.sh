@@ -78,7 +78,7 @@ cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
 
 # The data set comes from the native generator.
 cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ROOT/build" --target lockstep-datagen -j "$JOBS"
+cmake --build "$ROOT/build" --target lockstep-datagen lockstep -j "$JOBS"
 generate_data
 
 rm -rf "$STAGE"
@@ -88,8 +88,10 @@ cp "$TREE/demo/bin/lockstep.exe" "$SDL2/bin/SDL2.dll" "$MPG123/bin/libmpg123-0.d
 $HOST-strip "$STAGE"/*.exe "$STAGE"/*.dll
 find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 # Windows notepads of every age read CRLF.
+# The options as the player states them: the native build's, from the same sources.
+"$ROOT/build/bin/lockstep" --help >"$TREE/usage.txt"
 {
-  cat "$ROOT/tools/windows/README.txt"
+  readme_text "$ROOT/tools/windows/README.txt" "$TREE/usage.txt"
   for lib in "$SDL2" "$MPG123" "$KISSFFT"; do
     printf '\n\n==== %s (Debian source package %s) ====\n\n' \
       "$(basename "$lib" | cut -d- -f1)" "$(cat "$lib/source.txt")"
