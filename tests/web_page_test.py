@@ -53,6 +53,28 @@ def status(page):
     return page.evaluate("lockstepStatus()")
 
 
+def compare_with_capture(browser, url, ms, fps, name):
+    """The page at url with ?still=ms&fps=fps against lockstep-capture's still: saves the page's
+    as OUTPUT/name.png and returns still_diff's figures (PSNR, p99, max, share within 2/255) and
+    the page's errors."""
+    expected = os.path.join(tempfile.mkdtemp(prefix="lockstep-web-stills-"), "capture.png")
+    subprocess.run([os.path.join(BUILD, "bin", "lockstep-capture"), "--root", ROOT, "--fps",
+                    str(fps), "--to", str(ms), "--still", "%d=%s" % (ms, expected)],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   env=dict(os.environ, SDL_VIDEODRIVER="offscreen"))
+    page = browser.open(url + "?still=%d&fps=%d" % (ms, fps))
+    page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
+    got = os.path.join(OUTPUT, name + ".png")
+    page.save_canvas(got)
+    diff = subprocess.run(
+        [os.path.join(BUILD, "bin", "still_diff"), expected, got,
+         os.path.join(OUTPUT, name + "_diff.png")],
+        check=True, capture_output=True, text=True).stdout.split()
+    page.pump()
+    page.close()
+    return diff, page.errors
+
+
 class WebPage(unittest.TestCase):
     def test_the_answer_starts_the_show_in_step_with_its_sound_and_escape_ends_it(self):
         page = browser.open(server.url + "index.html")
@@ -104,29 +126,13 @@ class WebPage(unittest.TestCase):
             refusing.close()
 
     def test_stills_match_the_capture_tools(self):
-        work = tempfile.mkdtemp(prefix="lockstep-web-stills-")
         for ms, fps in STILLS:
             with self.subTest(still=ms):
-                expected = os.path.join(work, "capture_%d.png" % ms)
-                subprocess.run([os.path.join(BUILD, "bin", "lockstep-capture"), "--root", ROOT,
-                                "--fps", str(fps), "--to", str(ms), "--still",
-                                "%d=%s" % (ms, expected)],
-                               check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               env=dict(os.environ, SDL_VIDEODRIVER="offscreen"))
-                page = browser.open(server.url + "index.html?still=%d&fps=%d" % (ms, fps))
-                page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
-                got = os.path.join(OUTPUT, "web_still_%d.png" % ms)
-                page.save_canvas(got)
-                diff = subprocess.run(
-                    [os.path.join(BUILD, "bin", "still_diff"), expected, got,
-                     os.path.join(OUTPUT, "web_still_%d_diff.png" % ms)],
-                    check=True, capture_output=True, text=True).stdout.split()
+                diff, errors = compare_with_capture(browser, server.url + "index.html", ms, fps,
+                                                    "web_still_%d" % ms)
                 self.assertGreaterEqual(float(diff[0]), MIN_PSNR,
                                         "still %d: psnr p99 max within2 = %s" % (ms, diff))
-                page.pump()
-                self.assertEqual(page.errors, [])
-                page.close()
-
+                self.assertEqual(errors, [])
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
