@@ -62,3 +62,13 @@ library() {
   fi
   printf -v "$3" '%s' "$prefix"
 }
+
+# library_licences PREFIX...: each library's licence, under a heading naming its source package.
+library_licences() {
+  local lib
+  for lib in "$@"; do
+    printf '\n\n==== %s (Debian source package %s) ====\n\n' \
+      "$(basename "$lib" | cut -d- -f1)" "$(cat "$lib/source.txt")"
+    cat "$lib/licence.txt"
+  done
+}

@@ -181,11 +181,7 @@ find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 "$STAGE/lockstep" --help >"$TREE/usage.txt"
 {
   readme_text "$ROOT/tools/linux/README.txt" "$TREE/usage.txt"
-  for lib in "$SDL2" "$MPG123" "$KISSFFT"; do
-    printf '\n\n==== %s (Debian source package %s) ====\n\n' \
-      "$(basename "$lib" | cut -d- -f1)" "$(cat "$lib/source.txt")"
-    cat "$lib/licence.txt"
-  done
+  library_licences "$SDL2" "$MPG123" "$KISSFFT"
 } >"$STAGE/README.txt"
 
 # The same bytes from the same files: no owners, the commit's time.
