@@ -74,13 +74,17 @@ new_root() {
   mount_root "$dir"
 }
 
-# mount_root DIR: /proc, /sys and all of /dev (pts, shm) in the root; /dev as a slave, so what is
-# unmounted in the root stays mounted outside. A root mounted already is left as it is.
+# mount_root DIR [host-dev]: /proc and /sys in the root. Its /dev keeps the device files that
+# debootstrap made, enough for apt, compilers and Xvfb, and no sound card; with host-dev it is
+# all of this machine's /dev (pts, shm) instead, as a slave, so what is unmounted in the root
+# stays mounted outside. Left mounted (a killed script), only host-dev's would let a removal of
+# the root reach this machine's device files. A root mounted already is left as it is.
 mount_root() {
   local dir=$1
   mountpoint -q "$dir/proc" && return 0
-  mount -t proc proc "$dir/proc" && mount -t sysfs sysfs "$dir/sys" &&
-    mount --rbind /dev "$dir/dev" && mount --make-rslave "$dir/dev"
+  mount -t proc proc "$dir/proc" && mount -t sysfs sysfs "$dir/sys" || return 1
+  [ "${2:-}" = host-dev ] || return 0
+  mount --rbind /dev "$dir/dev" && mount --make-rslave "$dir/dev"
 }
 
 # unmount_root DIR: ends what still runs inside the root (Xvfb, a player), then unmounts all that

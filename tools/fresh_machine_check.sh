@@ -78,7 +78,7 @@ else
 fi
 cp /etc/resolv.conf "$CHROOT/etc/resolv.conf"
 
-mount_root "$CHROOT"
+mount_root "$CHROOT" host-dev
 
 git -C "$ROOT" bundle create "$CHROOT/tmp/lockstep.bundle" HEAD 2>/dev/null
 commit=$(git -C "$ROOT" rev-parse --short HEAD)
