@@ -52,7 +52,7 @@ root_sources() {
 minbase_tarball() {
   local suite=$1 tarball=$2 dir
   [ -f "$tarball" ] && return 0
-  install_packages "${LOCKSTEP_CHECK_PACKAGES[@]}" || return 1
+  install_packages debootstrap || return 1
   mkdir -p "$(dirname "$tarball")"
   dir=$(mktemp -d "${TMPDIR:-/var/tmp}/lockstep-$suite-XXXXXX")
   run_step "debootstrap $suite (minbase) from $DEBIAN_MIRROR" \
