@@ -313,6 +313,7 @@
     fail('The page failed: ' + event.message + '.');
   });
 
+  page.layout();
   // A page opened from disk may fetch nothing.
   if (location.protocol === 'file:' && !carried) {
     fail('Opened from disk, this page cannot load the show: open lockstep.html beside it ' +
@@ -320,7 +321,6 @@
          'from there.');
     return;
   }
-  page.layout();
   load();
   if (carried) return; // lockstep.js follows in the page itself
   var script = document.createElement('script');
