@@ -4,15 +4,25 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
-  "${LOCKSTEP_WINDOWS_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}"
+  "${LOCKSTEP_WINDOWS_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}" "${LOCKSTEP_RELEASE_PACKAGES[@]}"
 
 build_tree build
 generate_data
-# The Windows folder, for the Wine smoke test of the plain run.
-run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
-# The web page, for the browser tests of the plain run.
-run_step "building the web page" "$ROOT/tools/web/build.sh"
+# The Linux folder is built in a chroot: the whole release as root (as CI runs), else the two
+# folders that the plain run tests, the Windows one under Wine and the web page in Chromium.
+if [ "$(id -u)" -eq 0 ]; then
+  run_step "making the release" "$ROOT/tools/release.sh"
+else
+  run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
+  run_step "building the web page" "$ROOT/tools/web/build.sh"
+fi
 run_tests build
+# The Linux folder on bare Debian 11 and 12.
+if [ "$(id -u)" -eq 0 ]; then
+  "$ROOT/tools/release_check.sh"
+else
+  echo "setup: the release and its check need root (debootstrap, chroot): skipped"
+fi
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON
 run_tests build-asan

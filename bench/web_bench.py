@@ -1,7 +1,8 @@
 """Measures the web page (dist/lockstep-web, from tools/web/build.sh) in headless Chromium on this
 machine: what a viewer downloads, the time from the click to the first frame, from a restored
-WebGL context to the next frame, frame rates per scene over the whole show, and with --stills the
-contact sheet's moments against lockstep-capture.
+WebGL context to the next frame, the time from opening lockstep.html from disk to the question,
+frame rates per scene over the whole show, and with --stills the contact sheet's moments against
+lockstep-capture.
 
 Usage: python3 bench/web_bench.py [--stills OUT_DIR] [--build BUILD_DIR] [--runs N]
 Chromium draws WebGL with SwiftShader here, on the CPU: its frame rates are a figure for this
@@ -11,6 +12,7 @@ import argparse
 import gzip
 import json
 import os
+import pathlib
 import statistics
 import subprocess
 import sys
@@ -57,6 +59,13 @@ RESTORE = """new Promise(resolve => {
                                                         : requestAnimationFrame(poll);
     requestAnimationFrame(poll); };
   requestAnimationFrame(restore); })"""
+# Resolves with the page's own clock, from the start of its navigation, when the question shows.
+ASKED_AT = """new Promise(resolve => { const poll = () =>
+  document.getElementById('question').style.display === 'flex' ? resolve(performance.now())
+                                                               : requestAnimationFrame(poll);
+  poll(); })"""
+# What the served page does not fetch: the single file for disk, and the folder's README.
+NOT_SERVED = ("lockstep.html", "README.txt")
 
 
 def group_of(ms):
@@ -72,6 +81,8 @@ def transfer():
     rows = []
     for dirpath, _, names in os.walk(SITE):
         for name in sorted(names):
+            if name in NOT_SERVED:
+                continue
             path = os.path.join(dirpath, name)
             raw = open(path, "rb").read()
             sent = len(raw)
@@ -110,6 +121,13 @@ def restore_ms(browser, server, runs):
         page.console = [line for line in page.console if "the picture is back" not in line[1]]
         times.append((outside, float(said.split("drawn ")[1].split(" ms")[0])))
     page.close()
+def from_disk_to_question_ms(browser, runs):
+    times = []
+    for _ in range(runs):
+        page = browser.open(pathlib.Path(SITE, "lockstep.html").as_uri())
+        page.wait_until("document.getElementById('question') !== null", 180)
+        times.append(page.evaluate(ASKED_AT, timeout=180))
+        page.close()
     return times
 
 
@@ -190,6 +208,11 @@ def main():
               % (statistics.median(r[0] for r in restores),
                  ", ".join("%.0f" % r[0] for r in restores),
                  statistics.median(r[1] for r in restores)))
+        times = from_disk_to_question_ms(browser, args.runs)
+        result["disk_to_question_ms"] = times
+        print("lockstep.html opened from disk to the question (%d KiB): median %.0f ms of %s"
+              % (os.path.getsize(os.path.join(SITE, "lockstep.html")) // 1024,
+                 statistics.median(times), ", ".join("%.0f" % t for t in times)))
         print("the whole show, frame rates per scene:")
         result["scenes"] = scene_rates(browser, server)
         for name, rate in result["scenes"].items():

@@ -42,12 +42,13 @@ bool HoldsData(const std::string& folder) {
 std::vector<std::string> DataFolderCandidates(const std::string& workingFolder,
                                               const std::string& programFolder) {
     std::vector<std::string> folders;
+    std::string folder = programFolder.empty() ? std::string() : TrimFolder(programFolder);
+    AddOnce(&folders, folder);
     AddOnce(&folders, TrimFolder(workingFolder));
-    if (programFolder.empty()) return folders;
-    std::string folder = TrimFolder(programFolder);
-    for (int level = 0; level <= kDataFolderLevelsUp; ++level) {
-        AddOnce(&folders, folder);
+    if (folder.empty()) return folders;
+    for (int level = 1; level <= kDataFolderLevelsUp; ++level) {
         folder = ParentFolder(folder);
+        AddOnce(&folders, folder);
     }
     return folders;
 }
@@ -56,8 +57,9 @@ void EnterDataFolder(const std::string& programFolder) {
     char working[4096];
     if (!getcwd(working, sizeof working)) snprintf(working, sizeof working, ".");
     const std::vector<std::string> folders = DataFolderCandidates(working, programFolder);
-    for (size_t i = 0; i < folders.size(); ++i) {
-        if (HoldsData(folders[i]) && (i == 0 || chdir(folders[i].c_str()) == 0)) return;
+    for (const std::string& folder : folders) {
+        if (HoldsData(folder) && (folder == TrimFolder(working) || chdir(folder.c_str()) == 0))
+            return;
     }
     std::string places = folders[0];
     for (size_t i = 1; i < folders.size(); ++i)

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "music/mp3_stream.h"
 
@@ -107,12 +108,29 @@ float LeadSample(int64_t place, int64_t from, int got) {
     return 0.5f * (sound.lead[2 * i] + sound.lead[2 * i + 1]);
 }
 
+// The show itself goes on by its own clock. When SDL found no output at all, its reason names
+// only the last one it tried: the line names them all instead, unless SDL_AUDIODRIVER chose.
+void SayNoSoundOutput(bool noneFound) {
+    std::string reason = SDL_GetError();
+    if (noneFound && !SDL_getenv("SDL_AUDIODRIVER")) {
+        std::string tried;
+        for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+            const char* name = SDL_GetAudioDriver(i);
+            // Tried only when asked for.
+            if (strcmp(name, "disk") == 0 || strcmp(name, "dummy") == 0) continue;
+            tried += (tried.empty() ? "" : ", ") + std::string(name);
+        }
+        if (!tried.empty()) reason = "none of " + tried + " answered";
+    }
+    fprintf(stderr, "lockstep: no sound output (%s); the show plays silent\n", reason.c_str());
+}
+
 } // namespace
 
 bool InitSound() {
     if (sound.device) return true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        fprintf(stderr, "lockstep: no sound output: %s\n", SDL_GetError());
+        SayNoSoundOutput(true);
         return false;
     }
     sound.clockBase = SDL_GetPerformanceCounter();
@@ -131,7 +149,7 @@ bool InitSound() {
     // always has the layout the decoder writes.
     sound.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!sound.device) {
-        fprintf(stderr, "lockstep: no sound output: %s\n", SDL_GetError());
+        SayNoSoundOutput(false);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

@@ -45,10 +45,12 @@ TEST(CaptureArgs, EveryOptionIsTakenAndStillsAreSortedByTime) {
     Parsed p = Parse({"--root", "/r", "--fps", "25", "--to", "5000", "--still", "4000=b.png",
                       "--still", "1500=a=x.png", "--frames", "f", "--video", "v.mp4", "--spectrum",
                       "s.csv", "--still", "0=c.png", "--frame-path", "literal", "--size",
-                      "1440x1080"});
+                      "1440x1080", "--video-size", "1920x1080"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.args.frameWidth, 1440);
     EXPECT_EQ(p.args.frameHeight, 1080);
+    EXPECT_EQ(p.args.videoWidth, 1920);
+    EXPECT_EQ(p.args.videoHeight, 1080);
     EXPECT_EQ(Parse({}).args.frameWidth, 800);
     EXPECT_EQ(Parse({}).args.frameHeight, 600);
     EXPECT_EQ(p.args.root, "/r");
@@ -101,6 +103,11 @@ TEST(CaptureArgs, BadArgumentsAreRefusedWithAReasonNamingThem) {
         {{"--from", "5000", "--to", "4000"}, "--from 5000 lies past --to 4000"},
         {{"--from", "5000", "--still", "4000=a.png"}, "--still 4000 lies before --from 5000"},
         {{"--hud", "--hud"}, "--hud is given twice"},
+        {{"--video-size", "1920x1080"}, "without --video"},
+        {{"--video", "v.mp4", "--video-size", "1920"}, "wants WxH"},
+        {{"--video", "v.mp4", "--video-size", "99999x1080"}, "99999x1080"},
+        {{"--video", "v.mp4", "--video-size", "1921x1080"}, "even sides"},
+        {{"--video", "v.mp4", "--video-size", "1920x480"}, "smaller than the frame, 800x600"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.words);

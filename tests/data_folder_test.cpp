@@ -1,4 +1,4 @@
-// Where the player looks for data/ when the working folder has none.
+// Where the player looks for data/: beside itself, in the working folder, then above itself.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,20 +8,20 @@
 
 using Folders = std::vector<std::string>;
 
-TEST(DataFolder, WorkingFolderThenTheProgramsAndTwoAbove) {
+TEST(DataFolder, TheProgramsThenTheWorkingFolderThenTwoAboveTheProgram) {
     EXPECT_EQ(DataFolderCandidates("/tmp", "/home/me/lockstep/build/bin/"),
-              (Folders{"/tmp", "/home/me/lockstep/build/bin", "/home/me/lockstep/build",
+              (Folders{"/home/me/lockstep/build/bin", "/tmp", "/home/me/lockstep/build",
                        "/home/me/lockstep"}));
     EXPECT_EQ(DataFolderCandidates("C:\\Users\\me", "C:\\Games\\lockstep-win64\\"),
-              (Folders{"C:\\Users\\me", "C:\\Games\\lockstep-win64", "C:\\Games", "C:\\"}));
+              (Folders{"C:\\Games\\lockstep-win64", "C:\\Users\\me", "C:\\Games", "C:\\"}));
     // Without the program's folder only the working folder is tried.
     EXPECT_EQ(DataFolderCandidates("/tmp/", ""), (Folders{"/tmp"}));
 }
 
 TEST(DataFolder, EachFolderOnceAndNothingAboveARoot) {
     EXPECT_EQ(DataFolderCandidates("/home/me/lockstep/", "/home/me/lockstep/build/bin//"),
-              (Folders{"/home/me/lockstep", "/home/me/lockstep/build/bin",
+              (Folders{"/home/me/lockstep/build/bin", "/home/me/lockstep",
                        "/home/me/lockstep/build"}));
-    EXPECT_EQ(DataFolderCandidates("/", "/bin/"), (Folders{"/", "/bin"}));
-    EXPECT_EQ(DataFolderCandidates("D:\\", "D:\\lockstep\\"), (Folders{"D:\\", "D:\\lockstep"}));
+    EXPECT_EQ(DataFolderCandidates("/", "/bin/"), (Folders{"/bin", "/"}));
+    EXPECT_EQ(DataFolderCandidates("D:\\", "D:\\lockstep\\"), (Folders{"D:\\lockstep", "D:\\"}));
 }

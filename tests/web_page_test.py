@@ -137,6 +137,38 @@ def tampered_packages():
         ("renamed member", with_field(0, 100, b"../../escape.raw"),
          'is damaged: a member is named "../../escape.raw"'),
     ]
+def compare_with_capture(browser, url, ms, fps, name, lose=False):
+    """The page at url with ?still=ms&fps=fps against lockstep-capture's still: saves the page's
+    as OUTPUT/name.png and returns still_diff's figures (PSNR, p99, max, share within 2/255), the
+    page's errors and its console lines. With lose, the context is lost as soon as frames are
+    drawn and given back half a second later; the page's window.lostAt says when."""
+    expected = os.path.join(tempfile.mkdtemp(prefix="lockstep-web-stills-"), "capture.png")
+    subprocess.run([os.path.join(BUILD, "bin", "lockstep-capture"), "--root", ROOT, "--fps",
+                    str(fps), "--to", str(ms), "--still", "%d=%s" % (ms, expected)],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   env=dict(os.environ, SDL_VIDEODRIVER="offscreen"))
+    page = browser.open(url + "?still=%d&fps=%d" % (ms, fps))
+    lost_at = None
+    if lose:
+        page.wait_until("window.lockstepStatus !== undefined", LOAD_S)
+        page.evaluate(
+            "(function lose() {"
+            "  if (!lockstepStatus().frames) return requestAnimationFrame(lose);"
+            "  window.lostAt = lockstepStatus().time; " + LOSE + ";"
+            "  setTimeout(() => lostContext.restoreContext(), 500);"
+            "})()")
+    page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
+    if lose:
+        lost_at = page.evaluate("lostAt")
+    got = os.path.join(OUTPUT, name + ".png")
+    page.save_canvas(got)
+    diff = subprocess.run(
+        [os.path.join(BUILD, "bin", "still_diff"), expected, got,
+         os.path.join(OUTPUT, name + "_diff.png")],
+        check=True, capture_output=True, text=True).stdout.split()
+    page.pump()
+    page.close()
+    return diff, page.errors, [line for _, line in page.console], lost_at
 
 
 class WebPage(unittest.TestCase):
@@ -307,43 +339,18 @@ class WebPage(unittest.TestCase):
             refusing.close()
 
     def test_stills_match_the_capture_tools(self):
-        work = tempfile.mkdtemp(prefix="lockstep-web-stills-")
         for ms, fps, lose in STILLS:
             with self.subTest(still=ms):
-                expected = os.path.join(work, "capture_%d.png" % ms)
-                subprocess.run([os.path.join(BUILD, "bin", "lockstep-capture"), "--root", ROOT,
-                                "--fps", str(fps), "--to", str(ms), "--still",
-                                "%d=%s" % (ms, expected)],
-                               check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               env=dict(os.environ, SDL_VIDEODRIVER="offscreen"))
-                page = browser.open(server.url + "index.html?still=%d&fps=%d" % (ms, fps))
+                diff, errors, lines, lost_at = compare_with_capture(
+                    browser, server.url + "index.html", ms, fps, "web_still_%d" % ms, lose)
                 if lose:
-                    # Lost as soon as frames are drawn, and given back half a second later.
-                    page.wait_until("window.lockstepStatus !== undefined", LOAD_S)
-                    page.evaluate(
-                        "(function lose() {"
-                        "  if (!lockstepStatus().frames) return requestAnimationFrame(lose);"
-                        "  window.lostAt = lockstepStatus().time; " + LOSE + ";"
-                        "  setTimeout(() => lostContext.restoreContext(), 500);"
-                        "})()")
-                page.wait_for_console("lockstep: still %d ready" % ms, STILL_S, errors_end=True)
-                if lose:
-                    self.assertLess(page.evaluate("lostAt"), ms)
-                    lines = [line for _, line in page.console]
+                    self.assertLess(lost_at, ms)
                     back = [i for i, line in enumerate(lines) if "picture is back" in line]
                     ready = [i for i, line in enumerate(lines) if "still %d ready" % ms in line]
                     self.assertTrue(back and back[0] < ready[0], lines[-5:])
-                got = os.path.join(OUTPUT, "web_still_%d.png" % ms)
-                page.save_canvas(got)
-                diff = subprocess.run(
-                    [os.path.join(BUILD, "bin", "still_diff"), expected, got,
-                     os.path.join(OUTPUT, "web_still_%d_diff.png" % ms)],
-                    check=True, capture_output=True, text=True).stdout.split()
                 self.assertGreaterEqual(float(diff[0]), MIN_PSNR,
                                         "still %d: psnr p99 max within2 = %s" % (ms, diff))
-                page.pump()
-                self.assertEqual(page.errors, [])
-                page.close()
+                self.assertEqual(errors, [])
 
 
 if __name__ == "__main__":

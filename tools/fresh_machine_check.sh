@@ -14,6 +14,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/tools/setup.sh"
+source "$ROOT/tools/debian_root.sh"
 say_failed_commands
 
 usage() {
@@ -32,62 +33,19 @@ done
 case $SOURCES in deb822 | list | deb822-src) ;; *) usage ;; esac
 [ "$(id -u)" -eq 0 ] || { echo "fresh_machine_check: needs root (chroot, mount)" >&2; exit 1; }
 
-# host_mirror SUITE: the first URI from which this machine's apt takes SUITE's packages.
-host_mirror() {
-  local suite=$1 file uris=""
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    if [ -f "$file" ]; then
-      uris+=$(sed 's/\[[^]]*\]//' "$file" | awk -v s="$suite" '$1 == "deb" && $3 == s {print $2}')$'\n'
-    fi
-  done
-  for file in /etc/apt/sources.list.d/*.sources; do
-    if [ -f "$file" ]; then
-      uris+=$(awk -v s="$suite" 'BEGIN {RS = ""; FS = "\n"} {
-          types = uris = suites = ""; on = 1
-          for (i = 1; i <= NF; i++) {
-            if ($i ~ /^Types:/) types = " " substr($i, 7) " "
-            else if ($i ~ /^URIs:/) uris = substr($i, 6)
-            else if ($i ~ /^Suites:/) suites = " " substr($i, 8) " "
-            else if ($i ~ /^Enabled:[[:space:]]*no/) on = 0
-          }
-          if (on && types ~ /[[:space:]]deb[[:space:]]/ && suites ~ "[[:space:]]" s "[[:space:]]") {
-            split(uris, u, " "); printf "%s\n", u[1]
-          }
-        }' "$file")$'\n'
-    fi
-  done
-  uris=$(echo "$uris" | sed '/^$/d')
-  echo "${uris%%$'\n'*}"
-}
-
-MIRROR=$(host_mirror bookworm)
-SECURITY=$(host_mirror bookworm-security)
-[ -n "$MIRROR" ] || { echo "fresh_machine_check: this machine's apt has no bookworm source" >&2; exit 1; }
+debian_mirrors
+MIRROR=$DEBIAN_MIRROR SECURITY=$DEBIAN_SECURITY
 install_packages "${LOCKSTEP_CHECK_PACKAGES[@]}"
 
 CHROOT=$(mktemp -d "${TMPDIR:-/var/tmp}/lockstep-fresh-XXXXXX")
-MOUNTED=()
 
 # Ends what still runs inside the root (Xvfb, wineserver), unmounts, and removes the root
 # unless --keep; never removes a root that still has something mounted in it.
 clean_up() {
-  local proc left i
-  for proc in /proc/[0-9]*; do
-    if [ "$(readlink "$proc/root" 2>/dev/null)" = "$CHROOT" ]; then
-      kill -KILL "${proc#/proc/}" 2>/dev/null || true
-    fi
-  done
-  sleep 1
-  for ((i = ${#MOUNTED[@]} - 1; i >= 0; i--)); do
-    umount -R "${MOUNTED[i]}" 2>/dev/null || umount -R -l "${MOUNTED[i]}" || true
-  done
-  left=$(awk -v r="$CHROOT/" 'index($2, r) == 1 {print $2}' /proc/mounts)
-  if [ -n "$left" ]; then
-    echo "fresh_machine_check: still mounted, so $CHROOT stays: $left" >&2
-  elif [ -n "$KEEP" ]; then
+  if [ -z "$KEEP" ]; then
+    remove_root "$CHROOT" || true
+  elif unmount_root "$CHROOT"; then
     echo "fresh_machine_check: the root stays in $CHROOT"
-  else
-    rm -rf "$CHROOT"
   fi
 }
 trap clean_up EXIT
@@ -120,26 +78,15 @@ else
 fi
 cp /etc/resolv.conf "$CHROOT/etc/resolv.conf"
 
-mount -t proc proc "$CHROOT/proc"
-MOUNTED+=("$CHROOT/proc")
-mount -t sysfs sysfs "$CHROOT/sys"
-MOUNTED+=("$CHROOT/sys")
-# All of /dev (pts, shm) as a slave: what is unmounted in the root stays mounted outside.
-mount --rbind /dev "$CHROOT/dev"
-MOUNTED+=("$CHROOT/dev")
-mount --make-rslave "$CHROOT/dev"
+mount_root "$CHROOT" host-dev
 
 git -C "$ROOT" bundle create "$CHROOT/tmp/lockstep.bundle" HEAD 2>/dev/null
 commit=$(git -C "$ROOT" rev-parse --short HEAD)
-in_root() {
-  chroot "$CHROOT" env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "$1"
-}
-in_root "git clone -q -c advice.detachedHead=false /tmp/lockstep.bundle /root/lockstep"
+in_root "$CHROOT" "git clone -q -c advice.detachedHead=false /tmp/lockstep.bundle /root/lockstep"
 echo "fresh_machine_check: root ready in $((SECONDS - started)) s ($SOURCES sources); running $COMMAND on $commit"
 
 ran=$SECONDS rc=0
-in_root "cd /root/lockstep && $COMMAND" || rc=$?
+in_root "$CHROOT" "cd /root/lockstep && $COMMAND" || rc=$?
 took=$((SECONDS - ran))
 verdict=passed
 [ "$rc" -eq 0 ] || verdict="failed (exit $rc)"

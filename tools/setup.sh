@@ -28,6 +28,10 @@ LOCKSTEP_WINDOWS_PACKAGES=(
 LOCKSTEP_WEB_PACKAGES=(
   emscripten chromium
 )
+# The release (tools/release.sh): the Linux folder is built in a Debian 11 root made with
+# debootstrap, from Debian's source packages (dpkg-source), and the web folder is zipped. The
+# release check (tools/release_check.sh) runs the Linux folder in bare Debian roots.
+LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip)
 # The makers' own tools: host/glad/generate.sh remakes the committed GL loader; the fresh-machine
 # check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
 LOCKSTEP_LOADER_PACKAGES=(python3-glad)
@@ -154,4 +158,13 @@ enable_source_packages() {
   [ -z "$stanzas" ] || echo "$stanzas" | $sudo tee "$dir/lockstep-source.sources" >/dev/null
   run_step "enabling Debian source packages" $sudo apt-get update -q ||
     { $sudo rm -f "$dir/lockstep-source.list" "$dir/lockstep-source.sources"; return 1; }
+}
+
+# readme_text TEMPLATE [USAGE]: a release's README.txt from its template, the line @OPTIONS@
+# replaced by the file USAGE (the player's --help, indented) and @CREDITS@ by tools/credits.txt.
+readme_text() {
+  awk -v usage="${2:-}" -v credits="$ROOT/tools/credits.txt" '
+    /^@OPTIONS@$/ { while ((getline line < usage) > 0) print "    " line; next }
+    /^@CREDITS@$/ { while ((getline line < credits) > 0) print line; next }
+    { print }' "$1"
 }

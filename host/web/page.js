@@ -16,6 +16,9 @@
   var question = document.getElementById('question');
   var message = document.getElementById('message');
 
+  // lockstep.html carries its files in itself (host/web/embedded.js); index.html fetches them.
+  var carried = window.lockstepFile || null;
+
   var moduleReady = null;
   var moduleReadyPromise = new Promise(function(resolve) { moduleReady = resolve; });
   var showing = false; // between the answer and the show's end
@@ -163,6 +166,11 @@
   }
 
   function download(url) {
+    var bytes = carried && carried(url);
+    if (bytes) {
+      progress.expected[url] = bytes.length;
+      return Promise.resolve(new Response(bytes));
+    }
     return fetch(url).catch(function(e) {
       throw new Error('The file ' + url + ' failed to load (' + e.message + ').');
     }).then(function(response) {
@@ -371,6 +379,7 @@
     page: page,
     canvas: canvas,
     arguments: [location.search],
+    wasmBinary: carried ? carried('lockstep.wasm') : undefined,
     print: function(line) { console.log(line); },
     printErr: function(line) { console.warn(line); },
     onAbort: function(what) { fail('The show stopped on an error: ' + what + '.'); },
@@ -386,7 +395,15 @@
   });
 
   page.layout();
+  // A page opened from disk may fetch nothing.
+  if (location.protocol === 'file:' && !carried) {
+    fail('Opened from disk, this page cannot load the show: open lockstep.html beside it ' +
+         'instead, or serve this folder (for example with python3 -m http.server) and open it ' +
+         'from there.');
+    return;
+  }
   load();
+  if (carried) return; // lockstep.js follows in the page itself
   var script = document.createElement('script');
   script.src = 'lockstep.js';
   script.onerror = function() { fail('The show\'s program (lockstep.js) failed to load.'); };

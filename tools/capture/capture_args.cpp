@@ -9,11 +9,14 @@
 const char kCaptureUsage[] =
     "usage: lockstep-capture [--root DIR] [--fps N] [--from MS] [--to MS] [--size WxH]\n"
     "                        [--still MS=FILE.png]... [--frames DIR] [--video FILE.mp4]\n"
-    "                        [--spectrum FILE.csv] [--frame-path fast|literal] [--hud]\n"
+    "                        [--video-size WxH] [--spectrum FILE.csv]\n"
+    "                        [--frame-path fast|literal] [--hud]\n"
     "  --from MS   only the frames from MS on, the show standing as playing through left it;\n"
     "              frames keep their numbers, the video's sound starts there too\n"
     "  --hud       the makers' heads-up display on every frame\n"
     "  --size WxH  frame size, 4:3 from 320x240 (default 800x600; 1440x1080 for 1080p video)\n"
+    "  --video-size WxH  the video's picture, the frame centred in it between black bars\n"
+    "              (1920x1080 around 1440x1080 for a 16:9 screen)\n"
     "  --frame-path literal  draws every post pass as its own blended quad: the reference the\n"
     "              default fast path is checked against\n";
 
@@ -51,6 +54,19 @@ bool ParseStill(const char* text, CaptureStill* still, std::string* error) {
     return true;
 }
 
+// "WxH" with even sides of at least the frame's, for --video-size.
+bool ParseVideoSize(const char* text, CaptureArgs* args, std::string* error) {
+    const char* x = strchr(text, 'x');
+    const std::string width = x ? std::string(text, x) : std::string();
+    if (!x || !ParseWhole(width.c_str(), kCaptureMaxVideoSide, &args->videoWidth) ||
+        !ParseWhole(x + 1, kCaptureMaxVideoSide, &args->videoHeight)) {
+        *error = std::string("--video-size wants WxH, each side at most ") +
+                 std::to_string(kCaptureMaxVideoSide) + ", not '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
 bool CheckOutputsDistinct(const CaptureArgs& args, std::string* error) {
     std::vector<std::string> files;
     for (const CaptureStill& still : args.stills) files.push_back(still.path);
@@ -71,7 +87,7 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
     *args = CaptureArgs{};
     bool seenRoot = false, seenFps = false, seenFrom = false, seenTo = false, seenFrames = false,
          seenVideo = false, seenSpectrum = false, seenFramePath = false, seenSize = false,
-         seenHud = false;
+         seenVideoSize = false, seenHud = false;
     for (int i = 1; i < argc; ++i) {
         const char* opt = argv[i];
         if (!strcmp(opt, "--help") || !strcmp(opt, "-h")) {
@@ -88,7 +104,7 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
                            !strcmp(opt, "--still") ||
                            !strcmp(opt, "--frames") || !strcmp(opt, "--video") ||
                            !strcmp(opt, "--spectrum") || !strcmp(opt, "--frame-path") ||
-                           !strcmp(opt, "--size");
+                           !strcmp(opt, "--size") || !strcmp(opt, "--video-size");
         if (!known) {
             *error = opt[0] == '-' ? std::string("unknown option ") + opt
                                    : std::string("unexpected argument '") + opt + "'";
@@ -127,6 +143,9 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         } else if (!strcmp(opt, "--size")) {
             if (!SetOnce(opt, &seenSize, error)) return false;
             if (!ParseFrameSize(value, &args->frameWidth, &args->frameHeight, error)) return false;
+        } else if (!strcmp(opt, "--video-size")) {
+            if (!SetOnce(opt, &seenVideoSize, error)) return false;
+            if (!ParseVideoSize(value, args, error)) return false;
         } else if (!strcmp(opt, "--video")) {
             if (!SetOnce(opt, &seenVideo, error)) return false;
             args->videoPath = value;
@@ -164,6 +183,23 @@ bool ParseCaptureArgs(int argc, const char* const* argv, CaptureArgs* args, std:
         *error = "--video needs even sides for H.264; " + std::to_string(args->frameWidth) + "x" +
                  std::to_string(args->frameHeight) + " has an odd one";
         return false;
+    }
+    if (seenVideoSize) {
+        const std::string size = std::to_string(args->videoWidth) + "x" +
+                                 std::to_string(args->videoHeight);
+        if (args->videoPath.empty()) {
+            *error = "--video-size " + size + " without --video";
+            return false;
+        }
+        if (args->videoWidth % 2 || args->videoHeight % 2) {
+            *error = "--video-size needs even sides for H.264; " + size + " has an odd one";
+            return false;
+        }
+        if (args->videoWidth < args->frameWidth || args->videoHeight < args->frameHeight) {
+            *error = "--video-size " + size + " is smaller than the frame, " +
+                     std::to_string(args->frameWidth) + "x" + std::to_string(args->frameHeight);
+            return false;
+        }
     }
     std::stable_sort(
         args->stills.begin(), args->stills.end(),

@@ -9,6 +9,7 @@
 constexpr int32_t kCaptureDefaultFps = 60;
 constexpr int32_t kCaptureMaxFps = 1000; // demo times are whole milliseconds
 constexpr int32_t kCaptureMaxToMs = 3600000;
+constexpr int32_t kCaptureMaxVideoSide = 8192;
 
 struct CaptureStill {
     int32_t timeMs;
@@ -27,6 +28,8 @@ struct CaptureArgs {
     std::string framePath; // "fast", "literal", or empty: LOCKSTEP_FRAME_PATH, else fast
     int frameWidth = 800; // --size WxH
     int frameHeight = 600;
+    int videoWidth = 0; // --video-size WxH: the frame centred between black bars; 0: the frame's
+    int videoHeight = 0;
     bool hud = false; // --hud: the makers' heads-up display on every frame
     bool help = false;
 };

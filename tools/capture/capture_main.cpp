@@ -180,8 +180,10 @@ int OpenOutputStreams() {
                 break;
             }
         }
-        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), frameWidth, frameHeight, args.fps,
-                           durationMs, withSound ? kSoundtrackPath : nullptr, soundStart)) {
+        const VideoSpec spec = {frameWidth, frameHeight, args.videoWidth, args.videoHeight,
+                                args.fps, durationMs, withSound ? kSoundtrackPath : nullptr,
+                                soundStart};
+        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), spec)) {
             fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
             return kExitFailed;
         }

@@ -29,17 +29,26 @@ bool ProgramOnPath(const char* name) {
     return false;
 }
 
-bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, int width, int height, int32_t fps,
-                   int64_t durationMs, const char* soundtrackPath, int32_t soundStartMs) {
+bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, const VideoSpec& spec) {
     pipe->pid = -1;
     pipe->fd = -1;
     // A dead ffmpeg must show up as a failed write, not end this process.
     signal(SIGPIPE, SIG_IGN);
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string rate = std::to_string(fps);
+    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
+    const std::string rate = std::to_string(spec.fps);
+    const char* soundtrackPath = spec.soundtrackPath;
     char duration[32], soundStart[32];
-    snprintf(duration, sizeof duration, "%.3f", durationMs / 1000.0);
-    snprintf(soundStart, sizeof soundStart, "%.3f", soundStartMs / 1000.0);
+    snprintf(duration, sizeof duration, "%.3f", spec.durationMs / 1000.0);
+    snprintf(soundStart, sizeof soundStart, "%.3f", spec.soundStartMs / 1000.0);
+    std::string filter = "vflip";
+    if (spec.videoWidth > spec.width || spec.videoHeight > spec.height) {
+        // Even offsets keep the frame's edges on whole pixels of the halved colour planes.
+        const int x = (spec.videoWidth - spec.width) / 2 & ~1;
+        const int y = (spec.videoHeight - spec.height) / 2 & ~1;
+        filter += ",pad=" + std::to_string(spec.videoWidth) + ":" +
+                  std::to_string(spec.videoHeight) + ":" + std::to_string(x) + ":" +
+                  std::to_string(y) + ":black";
+    }
     std::vector<std::string> args = {
         "ffmpeg",   "-hide_banner", "-loglevel", "error", "-nostdin",   "-y", "-f", "rawvideo",
         "-pix_fmt", "rgba",         "-s",        size,    "-framerate", rate, "-i", "pipe:0"};
@@ -47,7 +56,7 @@ bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, int width, int height, 
     if (soundtrackPath) args.insert(args.end(), {"-ss", soundStart, "-i", soundtrackPath});
     // veryfast at a lower CRF keeps the picture as clean as the default preset at a fraction of
     // the encoder's time, which otherwise takes the cores the capture renders on.
-    args.insert(args.end(), {"-map", "0:v", "-vf", "vflip", "-c:v", "libx264", "-preset",
+    args.insert(args.end(), {"-map", "0:v", "-vf", filter, "-c:v", "libx264", "-preset",
                              "veryfast", "-crf", "20", "-pix_fmt", "yuv420p", "-r", rate});
     if (soundtrackPath) args.insert(args.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
     args.insert(args.end(), {"-t", duration, "-f", "mp4", outPath});

@@ -3,7 +3,8 @@
 # page.js, the module (lockstep.js, lockstep.wasm), the data package (lockstep-data.tar.gz, the
 # data set with the loading picture first, so the page can show it while the rest arrives) and
 # the soundtrack (data/moravinte.mp3, fetched on its own: it does not compress). Any static
-# server can serve the folder. kissfft's sources come from Debian's source package, once, into
+# server can serve the folder. Beside them lockstep.html, the same page as one file that holds
+# all the others and so plays when opened from disk, and README.txt. kissfft's sources come from Debian's source package, once, into
 # build-web/deps/; the data set comes from the native generator.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -50,4 +51,36 @@ cp "$ROOT/data/moravinte.mp3" "$STAGE/data/"
 files=$(cd "$ROOT/data" && ls | grep -v -e '^loading_512x512\.raw$' -e '\.mp3$' | sort)
 (cd "$ROOT/data" && tar --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@0 \
   -cf - loading_512x512.raw $files) | gzip -9n >"$STAGE/lockstep-data.tar.gz"
-echo "build.sh: wrote $STAGE ($(du -sk --apparent-size "$STAGE" | cut -f1) KiB)"
+
+# lockstep.html: index.html with its script line replaced by the files as base64 blocks, their
+# decoder, page.js and the module, all inline. An inline script ends at the first "</script"
+# and may not hold "<!--": neither may appear in what is inlined.
+template=$ROOT/host/web/index.html
+line='<script src="page.js"></script>'
+[ "$(grep -cxF "$line" "$template")" = 1 ] || { echo "build.sh: index.html has no line $line"; exit 1; }
+inline=("$ROOT/host/web/embedded.js" "$ROOT/host/web/page.js" "$STAGE/lockstep.js")
+if grep -il -e '</script' -e '<!--' "${inline[@]}"; then
+  echo "build.sh: the files above cannot be inlined into lockstep.html"; exit 1
+fi
+{
+  sed "\|^$line\$|,\$d" "$template"
+  for file in lockstep.wasm lockstep-data.tar.gz data/moravinte.mp3; do
+    printf '<script type="application/octet-stream" data-file="%s">' "$file"
+    base64 -w 0 "$STAGE/$file"
+    printf '</script>\n'
+  done
+  for file in "${inline[@]}"; do
+    printf '<script>\n'
+    cat "$file"
+    printf '</script>\n'
+  done
+  sed "1,\|^$line\$|d" "$template"
+} >"$STAGE/lockstep.html"
+
+{
+  readme_text "$ROOT/tools/web/README.txt"
+  printf '\n\n==== kissfft (Debian source package kissfft %s) ====\n\n' "$version"
+  cat "$KISSFFT/COPYING" "$KISSFFT/LICENSES/BSD-3-Clause"
+} >"$STAGE/README.txt"
+echo "build.sh: wrote $STAGE ($(du -sk --apparent-size "$STAGE" | cut -f1) KiB; lockstep.html" \
+  "$(du -k --apparent-size "$STAGE/lockstep.html" | cut -f1) KiB)"

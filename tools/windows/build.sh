@@ -59,35 +59,9 @@ build_kissfft() {
     cat "$1/COPYING" "$1/LICENSES/BSD-3-Clause" >"$2/licence.txt"
 }
 
-# library NAME PACKAGE VAR: sets VAR to the install folder of NAME, building it first when it is
-# missing. The folder's name holds the Debian version and a digest of the recipe and toolchain,
-# so a new version or a changed recipe builds afresh beside the old one.
-library() {
-  local name=$1 package=$2 dsc version digest prefix work started=$SECONDS
-  dsc=$(source_dsc "$package")
-  [ -n "$dsc" ] || { echo "build.sh: apt knows no source package $package"; return 1; }
-  version=${dsc#*_}
-  version=${version%.dsc}
-  digest=$( (declare -f "build_$name"; cat "$TOOLCHAIN") | sha1sum | cut -c1-8)
-  prefix=$DEPS/$name-$version-$digest
-  if [ ! -f "$prefix/.complete" ]; then
-    echo "build.sh: building $name $version for Windows"
-    work=$DEPS/work/$name
-    rm -rf "$DEPS/$name"-* "$work" # and the builds of other versions and recipes
-    mkdir -p "$DEPS/work"
-    fetch_source "$package" "$dsc" "$work"
-    if ! "build_$name" "$work" "$prefix" >"$DEPS/$name.log" 2>&1; then
-      tail -n 30 "$DEPS/$name.log"
-      echo "build.sh: building $name failed; its whole output is in $DEPS/$name.log"
-      return 1
-    fi
-    rm -rf "$work"
-    echo "$package $version" >"$prefix/source.txt"
-    touch "$prefix/.complete"
-    echo "build.sh: $name built in $((SECONDS - started)) s"
-  fi
-  printf -v "$3" '%s' "$prefix"
-}
+# A recipe's build also depends on the toolchain it uses.
+library_recipe_extra() { cat "$TOOLCHAIN"; }
+LIBRARY_TARGET=Windows
 
 library SDL2 libsdl2 SDL2
 library mpg123 mpg123 MPG123
@@ -104,7 +78,7 @@ cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
 
 # The data set comes from the native generator.
 cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ROOT/build" --target lockstep-datagen -j "$JOBS"
+cmake --build "$ROOT/build" --target lockstep-datagen lockstep -j "$JOBS"
 generate_data
 
 rm -rf "$STAGE"
@@ -114,13 +88,11 @@ cp "$TREE/demo/bin/lockstep.exe" "$SDL2/bin/SDL2.dll" "$MPG123/bin/libmpg123-0.d
 $HOST-strip "$STAGE"/*.exe "$STAGE"/*.dll
 find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 # Windows notepads of every age read CRLF.
+# The options as the player states them: the native build's, from the same sources.
+"$ROOT/build/bin/lockstep" --help >"$TREE/usage.txt"
 {
-  cat "$ROOT/tools/windows/README.txt"
-  for lib in "$SDL2" "$MPG123" "$KISSFFT"; do
-    printf '\n\n==== %s (Debian source package %s) ====\n\n' \
-      "$(basename "$lib" | cut -d- -f1)" "$(cat "$lib/source.txt")"
-    cat "$lib/licence.txt"
-  done
+  readme_text "$ROOT/tools/windows/README.txt" "$TREE/usage.txt"
+  library_licences "$SDL2" "$MPG123" "$KISSFFT"
 } | sed 's/\r$//; s/$/\r/' >"$STAGE/README.txt"
 
 mkdir -p "$(dirname "$ZIP")"
