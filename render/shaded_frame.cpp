@@ -55,6 +55,7 @@ struct ShadedFrame {
     GLint hostFramebuffer; // where the finished frame goes: the window's or the host's own
     bool sourcePending;    // the frame drawn since UpdateGlow is this frame's glow source
     bool levelZeroMade;    // level 0 is in its texture; else the frame, unchanged, stands for it
+    bool levelZeroRendered; // this frame's level 0 was rendered at its own size
     uint32_t dirtBakedFrom;
     bool dirtStale;
 };
@@ -218,21 +219,43 @@ void SetFilter(GLuint texture, GLint filter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
 }
 
+// A frame of more than 8 pixels a level 1 texel is no glow source: a linear read averages too
+// few of them (thin bright things glow by chance), and textures there are sharper than at the
+// glow's size, so the halos of stripes and branches come out a few steps off over whole blocks.
+// Such frames render the glow source at its own size, as the literal passes do.
+bool GlowSourceRendered() {
+    constexpr int kLevelOne = kGlowSourceSize / 2;
+    constexpr int kPixelsPerLevelOneTexel = 8;
+    return frameWidth * frameHeight > kPixelsPerLevelOneTexel * kLevelOne * kLevelOne;
+}
+
+// The draw list into the lower left of the frame's target at the glow's size, copied out as
+// level 0.
+void RenderGlowSource() {
+    glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    RenderDrawList();
+    BindTextureUnit(kSceneUnit, frame.levels[0].texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSourceSize, kGlowSourceSize);
+    frame.levelZeroRendered = true;
+}
+
 // The glow source from the visible frame: each level the one before at half the size (linear
 // filtering averages 2 x 2), level 1 straight from the frame unless level 0 is kept in its
-// texture (a composite may draw over the frame before the finish reads it). The frame stays
-// linearly filtered until the finish, which reads it one texel a pixel.
+// texture (a composite may draw over the frame before the finish reads it) or was rendered. The
+// frame stays linearly filtered until the finish, which reads it one texel a pixel.
 void TakeGlowSource(bool keepLevelZero) {
     frame.sourcePending = false;
-    frame.levelZeroMade = keepLevelZero;
+    frame.levelZeroMade = keepLevelZero || frame.levelZeroRendered;
     GLint bound = 0, viewport[4];
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     glGetIntegerv(GL_VIEWPORT, viewport);
     PlainPasses();
     SetFilter(frame.scene.texture, GL_LINEAR);
-    for (int i = keepLevelZero ? 0 : 1; i < kGlowLevels; ++i) {
+    const int first = frame.levelZeroMade && !frame.levelZeroRendered ? 0 : 1;
+    for (int i = first; i < kGlowLevels; ++i) {
         BindTarget(frame.levels[i]);
-        const bool fromFrame = i == 0 || (i == 1 && !keepLevelZero);
+        const bool fromFrame = i == 0 || (i == 1 && !frame.levelZeroMade);
         BindTextureUnit(kSceneUnit, fromFrame ? frame.scene.texture : frame.levels[i - 1].texture);
         DrawFullScreenPass(ProgramCopy);
     }
@@ -370,6 +393,9 @@ void UpdateGlowShaded(bool* captured) {
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         if (!IsOwnFramebuffer(bound)) frame.hostFramebuffer = bound;
         *captured = true;
+        frame.levelZeroRendered = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
+        if (GlowSourceRendered()) RenderGlowSource();
     } else if (frame.sourcePending) {
         // A second update in the frame keeps what was drawn since the first as the source.
         TakeGlowSource(true);

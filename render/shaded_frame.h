@@ -1,7 +1,9 @@
 // The default frame path's glow chain and frame finish. The scene is rendered once, into a
 // target of the frame's size, and the glow source is taken from that visible frame: level 1
 // resampled from it (level 0 too where a composite needs it), each smaller level shrunk from the
-// one before. The glow the eight additive quads would add is folded into one texture on level
+// one before. A frame of more than 8 pixels a level 1 texel (larger than about 836x627) is no
+// faithful source: there the glow source is rendered at its own size first, as the literal
+// passes render it. The glow the eight additive quads would add is folded into one texture on level
 // 0's grid, from the smallest levels up (levels 2 to 7 summed on level 2's grid, level 1 added
 // on its own, then level 0 resampled from the frame), each product rounded to a byte where the
 // blending rounds it. One full-screen pass with no blending then reads the frame once and the
