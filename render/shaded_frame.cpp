@@ -56,6 +56,7 @@ struct ShadedFrame {
     bool sourcePending;    // the frame drawn since UpdateGlow is this frame's glow source
     bool levelZeroMade;    // level 0 is in its texture; else the frame, unchanged, stands for it
     bool levelZeroRendered; // this frame's level 0 was rendered at its own size
+    bool fading;            // the frame before ended with the end fade
     uint32_t dirtBakedFrom;
     bool dirtStale;
 };
@@ -222,11 +223,16 @@ void SetFilter(GLuint texture, GLint filter) {
 // A frame of more than 8 pixels a level 1 texel is no glow source: a linear read averages too
 // few of them (thin bright things glow by chance), and textures there are sharper than at the
 // glow's size, so the halos of stripes and branches come out a few steps off over whole blocks.
-// Such frames render the glow source at its own size, as the literal passes do.
+// Nor is the frame in the end fade, whose blended composite lays level 0 itself over the frame
+// at up to full alpha (the tree's crown came out 3.4 steps off over a block). These render the
+// glow source at its own size, as the literal passes do; level 0 would be resampled from the
+// frame there anyway, at about the cost of that render. The end fade is known from the frame
+// before: UpdateGlow comes before the finish that says so.
 bool GlowSourceRendered() {
     constexpr int kLevelOne = kGlowSourceSize / 2;
     constexpr int kPixelsPerLevelOneTexel = 8;
-    return frameWidth * frameHeight > kPixelsPerLevelOneTexel * kLevelOne * kLevelOne;
+    return frame.fading ||
+           frameWidth * frameHeight > kPixelsPerLevelOneTexel * kLevelOne * kLevelOne;
 }
 
 // The draw list into the lower left of the frame's target at the glow's size, copied out as
@@ -429,6 +435,7 @@ void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, 
 }
 
 void FinishFrameShaded(const FrameFinish& finish) {
+    frame.fading = finish.endFade;
     // The end fade reads every level at the frame's size, level 0 too.
     if (frame.sourcePending) TakeGlowSource(finish.endFade);
     if (frame.dirtStale || TextureSlotName(finish.dirtSlot) != frame.dirtBakedFrom)
