@@ -1,8 +1,10 @@
 // The whole show offscreen against the real clock, glFinish after every frame: frame times per
 // scene, set-up time, and heap allocations made by our own code while frames run. With
-// --frame-path both (the default) the fast and the literal frame path take turns frame by
-// frame, so both see the same scenes on the same machine at the same moment.
-// Usage: show_bench [--root DIR] [--json FILE] [--frame-path fast|literal|both]
+// --frame-path all (the default) the fast and the literal frame path and the floor take turns
+// frame by frame, so all see the same scenes on the same machine at the same moment. The floor
+// is the least any frame of the show can cost: its draw list rendered once into the window by
+// the default path's drawing and one full-screen textured pass over it (the dirt), nothing else.
+// Usage: show_bench [--root DIR] [--json FILE] [--frame-path fast|literal|floor|all] [--size WxH]
 #include "host/gl_api.h"
 #include <unistd.h>
 
@@ -15,13 +17,19 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "assets/texture_slots.h"
 #include "host/display.h"
 #include "host/frame_loop.h"
+#include "host/options.h"
 #include "host/platform.h"
 #include "music/music.h"
+#include "render/draw_list.h"
 #include "render/frame.h"
+#include "render/render_state.h"
+#include "render/screen_quads.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
 
@@ -118,8 +126,11 @@ constexpr int kMaxFrames = 1 << 20;
 constexpr int32_t kWarmUpMs = 1000; // allocations before this are set-up, not steady state
 constexpr int kSceneGroups = 5;
 const char* const kGroupNames[kSceneGroups] = {"city", "road", "credits", "finale", "end fade"};
-constexpr int kPaths = 2; // indexed by FramePath: fast, literal
-const char* const kPathNames[kPaths] = {"fast", "literal"};
+// Indexed by FramePath (fast, literal), then the floor.
+constexpr int kPaths = 3;
+constexpr int32_t kFloorPath = 2;
+const char* const kPathNames[kPaths] = {"fast", "literal", "floor"};
+constexpr uint32_t kDefaultBackground = 0xFFFF00; // the show's own, before each scene's
 
 struct FrameSample {
     int32_t timeMs;
@@ -226,6 +237,90 @@ double Fps(double ms) {
     return ms > 0 ? 1000.0 / ms : 0.0;
 }
 
+bool ParseBenchPath(const char* text, int32_t* path) {
+    if (!strcmp(text, "floor")) {
+        *path = kFloorPath;
+        return true;
+    }
+    return ParseFramePath(text, path);
+}
+
+// The floor's full-screen pass reads the dirt as the frame's pixels see it, one texel a pixel:
+// the cheapest textured pass there is. Made once, into the lowest free slot.
+int32_t floorDirtSlot = -1;
+
+void MakeFloorDirt() {
+    for (int32_t slot = 0; slot < kTextureSlotCount && floorDirtSlot < 0; ++slot)
+        if (!textureSlots[slot]) floorDirtSlot = slot;
+    if (floorDirtSlot < 0) return;
+    SetFramePath(FramePathFast);
+    ClearToColor(0);
+    // Upside down, so that the copy of the window reads upright through a screen image.
+    SetCull(false);
+    DrawScreenImage(dirtTexture, 0, 1, 1, 0, ScreenOpaque);
+    SetCull(true);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, frameWidth, frameHeight, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    textureSlots[floorDirtSlot] = name;
+}
+
+// The floor frame at t: the scene's script and one render of its list into the window, then the
+// dirt multiplied over it, drawn as the default path draws.
+void StepFloorFrame(int32_t t) {
+    ClearDepthBuffer();
+    ResetDrawList();
+    ClearToColor(kDefaultBackground);
+    RunSceneScript(AdvanceTimeline(&timeline, t), t);
+    RenderDrawList();
+    DrawScreenImage(floorDirtSlot, 0, 0, 1, 1, ScreenMultiply);
+    PresentFrame();
+}
+
+void StepBenchFrame(int32_t path, int32_t t) {
+    SetFramePath(path == kFloorPath ? FramePathFast : path);
+    BeginFrame();
+    if (path == kFloorPath)
+        StepFloorFrame(t);
+    else
+        StepFrame(t);
+}
+
+// One path's figure over another's, where both were measured.
+using PathStats = GroupStats[kPaths][kSceneGroups];
+
+bool HasRatio(const PathStats& stats, int g, int over, int under) {
+    const GroupStats& b = stats[under][g];
+    return stats[over][g].frames && b.frames && b.medianMs > 0 && b.medianCpuMs > 0;
+}
+
+void PrintRatio(const PathStats& stats, int g, int over, int under) {
+    if (!HasRatio(stats, g, over, under)) return;
+    printf("%-9s %s/%s: median frame time x%.2f, median CPU ms x%.2f\n", kGroupNames[g],
+           kPathNames[over], kPathNames[under], stats[over][g].medianMs / stats[under][g].medianMs,
+           stats[over][g].medianCpuMs / stats[under][g].medianCpuMs);
+}
+
+// "fast_over_NAME": {"city": {"frame_ms": R, "cpu_ms": R}, ...}, scenes without both left out.
+void WriteRatios(FILE* f, const PathStats& stats, int over, int under) {
+    fprintf(f, "    \"%s_over_%s\": {", kPathNames[over], kPathNames[under]);
+    const char* separator = "";
+    for (int g = 0; g < kSceneGroups; ++g) {
+        if (!HasRatio(stats, g, over, under)) continue;
+        fprintf(f, "%s\"%s\": {\"frame_ms\": %.3f, \"cpu_ms\": %.3f}", separator,
+                kGroupNames[g], stats[over][g].medianMs / stats[under][g].medianMs,
+                stats[over][g].medianCpuMs / stats[under][g].medianCpuMs);
+        separator = ", ";
+    }
+    fprintf(f, "}");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -241,7 +336,14 @@ int main(int argc, char** argv) {
         else if (!strcmp(argv[i], "--json"))
             jsonPath = argv[i + 1];
         else if (!strcmp(argv[i], "--frame-path"))
-            alternate = !ParseFramePath(argv[i + 1], &onlyPath);
+            alternate = !ParseBenchPath(argv[i + 1], &onlyPath);
+        else if (!strcmp(argv[i], "--size")) {
+            std::string error;
+            if (!ParseFrameSize(argv[i + 1], &frameWidth, &frameHeight, &error)) {
+                fprintf(stderr, "show_bench: %s\n", error.c_str());
+                return 2;
+            }
+        }
     }
     if (chdir(root) != 0) {
         fprintf(stderr, "show_bench: cannot enter %s: %s\n", root, strerror(errno));
@@ -251,11 +353,13 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "dummy", 0); // the sound layer runs, nothing is heard
 
     OpenDisplay(false);
+    if (!PlatformFrameFitsContext()) return 2;
     ApplyDefaultRenderState();
     const Clock::time_point loadStart = Clock::now();
     SetUpScenes();
     const double loadMs = MsBetween(loadStart, Clock::now());
     const bool music = StartMusic("data/moravinte.mp3") != 0;
+    if (alternate || onlyPath == kFloorPath) MakeFloorDirt();
 
     // The demo's loop, with glFinish so that each frame's time is its whole cost.
     double setUpMs = 0;
@@ -266,11 +370,9 @@ int main(int argc, char** argv) {
         const double cpuStart = CpuMsNow();
         const int32_t t = static_cast<int32_t>(MsBetween(showStart, frameStart));
         const int32_t path = alternate ? frames % kPaths : onlyPath;
-        SetFramePath(path);
         const long before = ourAllocations.load();
         countingAllocations = t >= kWarmUpMs;
-        BeginFrame();
-        StepFrame(t);
+        StepBenchFrame(path, t);
         glFinish();
         countingAllocations = false;
         const Clock::time_point frameEnd = Clock::now();
@@ -290,12 +392,12 @@ int main(int argc, char** argv) {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     printf("show: %d frames, %dx%d offscreen, glFinish per frame, music %s, frame path %s\n",
            frames, frameWidth, frameHeight, music ? "playing (dummy output)" : "not playing",
-           alternate ? "fast and literal by turns" : kPathNames[onlyPath]);
+           alternate ? "fast, literal and floor by turns" : kPathNames[onlyPath]);
     printf("GL: %s | %s | %ld cores\n", renderer ? renderer : "?", version ? version : "?",
            sysconf(_SC_NPROCESSORS_ONLN));
     printf("%-9s %-8s %7s %11s %12s %9s %14s\n", "scene", "path", "frames", "median fps",
            "5th pct fps", "worst ms", "median CPU ms");
-    GroupStats stats[kPaths][kSceneGroups];
+    PathStats stats;
     for (int g = 0; g < kSceneGroups; ++g) {
         for (int p = 0; p < kPaths; ++p) {
             stats[p][g] = Summarise(frames, g, p);
@@ -304,10 +406,8 @@ int main(int argc, char** argv) {
             printf("%-9s %-8s %7d %11.1f %12.1f %9.1f %14.1f\n", kGroupNames[g], kPathNames[p],
                    s.frames, Fps(s.medianMs), Fps(s.p95Ms), s.worstMs, s.medianCpuMs);
         }
-        if (stats[0][g].frames && stats[1][g].frames && stats[1][g].medianCpuMs > 0)
-            printf("%-9s fast/literal: median fps x%.2f, median CPU ms x%.2f\n", kGroupNames[g],
-                   stats[1][g].medianMs / stats[0][g].medianMs,
-                   stats[0][g].medianCpuMs / stats[1][g].medianCpuMs);
+        PrintRatio(stats, g, FramePathFast, FramePathLiteral);
+        PrintRatio(stats, g, FramePathFast, kFloorPath);
     }
     long steadyAllocations = 0;
     int steadyFrames = 0;
@@ -348,6 +448,10 @@ int main(int argc, char** argv) {
                         g + 1 < kSceneGroups ? "," : "");
             fprintf(f, "    }");
         }
+        fprintf(f, "\n  },\n  \"ratios\": {\n");
+        WriteRatios(f, stats, FramePathFast, FramePathLiteral);
+        fprintf(f, ",\n");
+        WriteRatios(f, stats, FramePathFast, kFloorPath);
         fprintf(f, "\n");
         fprintf(f, "  },\n  \"setup_ms\": %.0f,\n  \"load_ms\": %.0f,\n", setUpMs, loadMs);
         if (LOCKSTEP_COUNT_ALLOCATIONS)

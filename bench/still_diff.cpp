@@ -1,7 +1,9 @@
 // still_diff A.png B.png [DIFF.png]: how far picture B is from picture A, on one line
-// "psnr p99 max within2" (PSNR in dB, "inf" for equal pictures; p99 and max in 1/255 steps;
-// within2 the share of pixels within 2/255 in every channel). DIFF.png gets the difference
-// amplified 32 times.
+// "psnr p99 max within2 block x y" (PSNR in dB, "inf" for equal pictures; p99 and max in 1/255
+// steps; within2 the share of pixels within 2/255 in every channel; block the largest mean
+// difference of one channel over a 16x16 block, in 1/255 steps, and x y that block's top-left
+// pixel, from the picture's top-left corner). DIFF.png gets the difference amplified 32 times.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -37,7 +39,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const FrameDifference d = CompareFrames(pictures[0], pictures[1], w[0], h[0]);
-    printf("%.2f %d %d %.5f\n", d.psnr, d.p99, d.max, d.withinTwo);
+    // The rows were read bottom-up: the block's top row is its last one read.
+    const int blockRows = std::min(kCompareBlock, h[0] - d.worstBlockY);
+    printf("%.2f %d %d %.5f %.2f %d %d\n", d.psnr, d.p99, d.max, d.withinTwo, d.worstBlock,
+           d.worstBlockX, h[0] - d.worstBlockY - blockRows);
     int status = 0;
     if (argc == 4) {
         std::vector<uint8_t> picture(size_t(w[0]) * h[0] * kChannels);

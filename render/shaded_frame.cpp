@@ -17,13 +17,13 @@ namespace {
 
 constexpr int32_t kByteMask = 0xFF;
 constexpr float kByte = 255.0f;
-// Levels 1 to 7 are summed on level 1's texel grid.
-constexpr int kSumSize = kGlowSourceSize / 2;
-// Texture units of the passes: the frame's scene on 0, then the levels, then the dirt.
+// Texture units of the passes: the frame's scene on 0, then the levels (the fold reads a level
+// and the sum after it), then the dirt; the finish reads the folded glow on 1.
 constexpr int kSceneUnit = 0;
 constexpr int kFirstLevelUnit = 1;
-constexpr int kFinishSumUnit = 2;
-constexpr int kFinishDirtUnit = 3;
+constexpr int kSumUnit = 2;
+constexpr int kGlowUnit = 1;
+constexpr int kFinishDirtUnit = 2;
 constexpr int kFadeDirtUnit = kFirstLevelUnit + kGlowLevels;
 constexpr int kUnitsNeeded = kFadeDirtUnit + 1;
 
@@ -34,7 +34,7 @@ struct Target {
 };
 
 struct PassUniforms {
-    GLint alphas[2], fadeAlphas[2], introAlpha, blackAlpha, sumEdge, sceneScale;
+    GLint alphas[2], fadeAlphas[2], weight0, sumEdge, introAlpha, blackAlpha;
 };
 
 struct ShadedFrame {
@@ -42,15 +42,21 @@ struct ShadedFrame {
     const char* missing; // why the default path cannot run, or null
     bool created;
     Target levels[kGlowLevels];
-    Target sum;
-    // Where the scene is drawn, as the literal passes draw into the window: the frame at the
-    // lower left, at least 512x512 for the glow source, one depth buffer for both renders (a
-    // list that leaves depth writes off leaves it uncleared, for both, into the next frame).
+    // The glow folded as the additive composite adds it: levels 2 to 7 summed on level 2's
+    // grid, then level 1 and that on level 1's, then level 0 and that on level 0's.
+    Target sums[3];
+    // Where the scene is drawn, as the literal passes draw the visible frame into the window,
+    // with its depth buffer (a list that leaves depth writes off leaves it uncleared into the
+    // next frame). The glow source is taken from it.
     Target scene;
     Target dirt; // the dirt quad as the frame's pixels see it
     GLuint sceneDepth;
-    PassUniforms sumPass, finishPass, fadePass;
+    PassUniforms sumPass, glowPass, finishPass, fadePass;
     GLint hostFramebuffer; // where the finished frame goes: the window's or the host's own
+    bool sourcePending;    // the frame drawn since UpdateGlow is this frame's glow source
+    bool levelZeroMade;    // level 0 is in its texture; else the frame, unchanged, stands for it
+    bool levelZeroRendered; // this frame's level 0 was rendered at its own size
+    bool fading;            // the frame before ended with the end fade
     uint32_t dirtBakedFrom;
     bool dirtStale;
 };
@@ -68,7 +74,8 @@ GLenum DepthFormat() {
 }
 
 // RGBA: the colour format every context can render into. Levels filter linearly; the frame's
-// textures are read one texel a pixel.
+// textures are read one texel a pixel (the scene's linearly while the glow source is read from
+// it).
 bool CreateTarget(Target* t, int width, int height, bool linear, GLuint depth) {
     t->width = width;
     t->height = height;
@@ -81,7 +88,8 @@ bool CreateTarget(Target* t, int width, int height, bool linear, GLuint depth) {
     // S repeats on the levels as in the literal chain. T is clamped by the shaders' own edge;
     // within 0..1 a mirrored repeat reads as a clamp to the edge, and it keeps llvmpipe on the
     // exact filtering it gives the literal chain's GL_CLAMP (with a plain repeat or clamp it
-    // filters in 8-bit steps, a byte off now and then).
+    // filters in 8-bit steps, a byte off now and then: 96% of pixels within 2/255 where the
+    // mirrored repeat gives 98%, and no faster).
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, linear ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, linear ? GL_MIRRORED_REPEAT : GL_CLAMP_TO_EDGE);
     glGenFramebuffers(1, &t->framebuffer);
@@ -100,10 +108,8 @@ GLuint CreateDepthBuffer(GLuint name, int width, int height) {
 
 // The scene's target (and its depth buffer) and the dirt's, which follow the frame's size.
 bool CreateFrameSizedTargets() {
-    const int sceneWidth = frameWidth > kGlowSourceSize ? frameWidth : kGlowSourceSize;
-    const int sceneHeight = frameHeight > kGlowSourceSize ? frameHeight : kGlowSourceSize;
-    CreateDepthBuffer(frame.sceneDepth, sceneWidth, sceneHeight);
-    bool complete = CreateTarget(&frame.scene, sceneWidth, sceneHeight, false, frame.sceneDepth);
+    CreateDepthBuffer(frame.sceneDepth, frameWidth, frameHeight);
+    bool complete = CreateTarget(&frame.scene, frameWidth, frameHeight, false, frame.sceneDepth);
     complete &= CreateTarget(&frame.dirt, frameWidth, frameHeight, false, 0);
     return complete;
 }
@@ -118,7 +124,10 @@ bool CreateTargets() {
         const int size = kGlowSourceSize >> i;
         complete &= CreateTarget(&frame.levels[i], size, size, true, 0);
     }
-    complete &= CreateTarget(&frame.sum, kSumSize, kSumSize, true, 0);
+    for (int level = 0; level < 3; ++level) {
+        const int size = kGlowSourceSize >> level;
+        complete &= CreateTarget(&frame.sums[level], size, size, true, 0);
+    }
     complete &= CreateFrameSizedTargets();
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(framebuffer));
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
@@ -132,10 +141,10 @@ void LocatePassUniforms(ShaderProgram program, PassUniforms* u) {
     u->alphas[1] = glGetUniformLocation(p, "alphas1");
     u->fadeAlphas[0] = glGetUniformLocation(p, "fadeAlphas0");
     u->fadeAlphas[1] = glGetUniformLocation(p, "fadeAlphas1");
+    u->weight0 = glGetUniformLocation(p, "weight0");
+    u->sumEdge = glGetUniformLocation(p, "sumEdge");
     u->introAlpha = glGetUniformLocation(p, "introAlpha");
     u->blackAlpha = glGetUniformLocation(p, "blackAlpha");
-    u->sumEdge = glGetUniformLocation(p, "sumEdge");
-    u->sceneScale = glGetUniformLocation(p, "sceneScale");
     // Samplers on their units, once: level i on unit 1 + i.
     char name[16];
     for (int i = 0; i < kGlowLevels; ++i) {
@@ -144,9 +153,9 @@ void LocatePassUniforms(ShaderProgram program, PassUniforms* u) {
     }
     glUniform1i(glGetUniformLocation(p, "scene"), kSceneUnit);
     glUniform1i(glGetUniformLocation(p, "image"), kSceneUnit);
-    const bool fade = program == ProgramFade;
-    glUniform1i(glGetUniformLocation(p, "levelSum"), kFinishSumUnit);
-    glUniform1i(glGetUniformLocation(p, "dirt"), fade ? kFadeDirtUnit : kFinishDirtUnit);
+    glUniform1i(glGetUniformLocation(p, "levelSum"), kSumUnit);
+    glUniform1i(glGetUniformLocation(p, "glow"), kGlowUnit);
+    glUniform1i(glGetUniformLocation(p, "dirt"), program == ProgramFade ? kFadeDirtUnit : kFinishDirtUnit);
     glUseProgram(0);
 }
 
@@ -163,6 +172,7 @@ const char* Prepare() {
     if (!PrepareShadedDrawing(!HasFixedFunction(), &reason)) return reason;
     if (!CreateTargets()) return "the frame's render targets are incomplete";
     LocatePassUniforms(ProgramSum, &frame.sumPass);
+    LocatePassUniforms(ProgramGlow, &frame.glowPass);
     LocatePassUniforms(ProgramFinish, &frame.finishPass);
     LocatePassUniforms(ProgramFade, &frame.fadePass);
     PassUniforms copy;
@@ -194,19 +204,6 @@ void SetAlphas(const GLint locations[2], int32_t first) {
     glUniform4fv(locations[1], 1, alpha + 4);
 }
 
-// Levels 1 to 7 within half a texel of level 1's edge weigh 0.5 + distance * size each.
-void SetSumEdge(int32_t glowAlpha) {
-    float alpha[kGlowLevels];
-    LevelAlphas(glowAlpha, alpha);
-    float half = 0.0f, slope = 0.0f;
-    for (int i = 1; i < kGlowLevels; ++i) {
-        half += 0.5f * alpha[i];
-        slope += alpha[i] * static_cast<float>(kGlowSourceSize >> i);
-    }
-    const float atGridEdge = half + slope * (0.5f / kSumSize);
-    glUniform3f(frame.finishPass.sumEdge, half, slope, atGridEdge > 0.0f ? 1.0f / atGridEdge : 1.0f);
-}
-
 void BindTarget(const Target& t) {
     glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
     glViewport(0, 0, t.width, t.height);
@@ -217,6 +214,62 @@ void PlainPasses() {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+}
+
+void SetFilter(GLuint texture, GLint filter) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+// A frame of more than 8 pixels a level 1 texel is no glow source: a linear read averages too
+// few of them (thin bright things glow by chance), and textures there are sharper than at the
+// glow's size, so the halos of stripes and branches come out a few steps off over whole blocks.
+// Nor is the frame in the end fade, whose blended composite lays level 0 itself over the frame
+// at up to full alpha (the tree's crown came out 3.4 steps off over a block). These render the
+// glow source at its own size, as the literal passes do; level 0 would be resampled from the
+// frame there anyway, at about the cost of that render. The end fade is known from the frame
+// before: UpdateGlow comes before the finish that says so.
+bool GlowSourceRendered() {
+    constexpr int kLevelOne = kGlowSourceSize / 2;
+    constexpr int kPixelsPerLevelOneTexel = 8;
+    return frame.fading ||
+           frameWidth * frameHeight > kPixelsPerLevelOneTexel * kLevelOne * kLevelOne;
+}
+
+// The draw list into the lower left of the frame's target at the glow's size, copied out as
+// level 0.
+void RenderGlowSource() {
+    glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    RenderDrawList();
+    BindTextureUnit(kSceneUnit, frame.levels[0].texture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSourceSize, kGlowSourceSize);
+    frame.levelZeroRendered = true;
+}
+
+// The glow source from the visible frame: each level the one before at half the size (linear
+// filtering averages 2 x 2), level 1 straight from the frame unless level 0 is kept in its
+// texture (a composite may draw over the frame before the finish reads it) or was rendered. The
+// frame stays linearly filtered until the finish, which reads it one texel a pixel.
+void TakeGlowSource(bool keepLevelZero) {
+    frame.sourcePending = false;
+    frame.levelZeroMade = keepLevelZero || frame.levelZeroRendered;
+    GLint bound = 0, viewport[4];
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    PlainPasses();
+    SetFilter(frame.scene.texture, GL_LINEAR);
+    const int first = frame.levelZeroMade && !frame.levelZeroRendered ? 0 : 1;
+    for (int i = first; i < kGlowLevels; ++i) {
+        BindTarget(frame.levels[i]);
+        const bool fromFrame = i == 0 || (i == 1 && !frame.levelZeroMade);
+        BindTextureUnit(kSceneUnit, fromFrame ? frame.scene.texture : frame.levels[i - 1].texture);
+        DrawFullScreenPass(ProgramCopy);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    ReapplyRenderState();
 }
 
 // The literal dirt quad drawn opaque in white, kept pixel for pixel.
@@ -231,18 +284,41 @@ void BakeDirt(int32_t slot) {
     SetColour(colour[0], colour[1], colour[2], colour[3]);
 }
 
-void SumLevels(const FrameFinish& finish) {
-    BindTarget(frame.sum);
-    for (int i = 1; i < kGlowLevels; ++i)
-        BindTextureUnit(kFirstLevelUnit + i, frame.levels[i].texture);
-    glUseProgram(ShaderProgramName(ProgramSum));
-    SetAlphas(frame.sumPass.alphas, finish.glowAlpha);
-    DrawFullScreenPass(ProgramSum);
+// The levels from first on, read beyond the outer texel centres of first's grid, weigh 0.5 +
+// distance * size each next to the black border.
+void SetSumEdge(const float alpha[kGlowLevels], int first) {
+    float half = 0.0f, slope = 0.0f;
+    for (int i = first; i < kGlowLevels; ++i) {
+        half += 0.5f * alpha[i];
+        slope += alpha[i] * static_cast<float>(kGlowSourceSize >> i);
+    }
+    const float atGridEdge = half + slope * (0.5f / (kGlowSourceSize >> first));
+    glUniform3f(frame.glowPass.sumEdge, half, slope, atGridEdge > 0.0f ? 1.0f / atGridEdge : 1.0f);
 }
 
-void SetSceneScale(const PassUniforms& u) {
-    glUniform2f(u.sceneScale, static_cast<float>(frameWidth) / frame.scene.width,
-                static_cast<float>(frameHeight) / frame.scene.height);
+// The glow as the additive composite adds it, folded from the smallest levels up: levels 2 to 7
+// summed on level 2's grid, then level 1 and that on level 1's grid, then level 0 and that on
+// level 0's.
+void FoldGlow(int32_t glowAlpha) {
+    BindTarget(frame.sums[2]);
+    for (int i = 2; i < kGlowLevels; ++i)
+        BindTextureUnit(kFirstLevelUnit + i, frame.levels[i].texture);
+    glUseProgram(ShaderProgramName(ProgramSum));
+    SetAlphas(frame.sumPass.alphas, glowAlpha);
+    DrawFullScreenPass(ProgramSum);
+    float alpha[kGlowLevels];
+    LevelAlphas(glowAlpha, alpha);
+    glUseProgram(ShaderProgramName(ProgramGlow));
+    for (int level = 1; level >= 0; --level) {
+        BindTarget(frame.sums[level]);
+        const bool fromFrame = level == 0 && !frame.levelZeroMade;
+        BindTextureUnit(kFirstLevelUnit,
+                        fromFrame ? frame.scene.texture : frame.levels[level].texture);
+        BindTextureUnit(kSumUnit, frame.sums[level + 1].texture);
+        glUniform1f(frame.glowPass.weight0, alpha[level]);
+        SetSumEdge(alpha, level + 1);
+        DrawFullScreenPass(ProgramGlow);
+    }
 }
 
 void DrawFinish(const FrameFinish& finish) {
@@ -251,14 +327,10 @@ void DrawFinish(const FrameFinish& finish) {
     BindTextureUnit(kSceneUnit, frame.scene.texture);
     const float intro = finish.intro ? AlphaByte(finish.introAlpha) : 0.0f;
     if (!finish.endFade) {
-        BindTextureUnit(kFirstLevelUnit, frame.levels[0].texture);
-        BindTextureUnit(kFinishSumUnit, frame.sum.texture);
+        BindTextureUnit(kGlowUnit, frame.sums[0].texture);
         BindTextureUnit(kFinishDirtUnit, frame.dirt.texture);
         glUseProgram(ShaderProgramName(ProgramFinish));
-        SetAlphas(frame.finishPass.alphas, finish.glowAlpha);
-        SetSumEdge(finish.glowAlpha);
-        SetSceneScale(frame.finishPass);
-        glUniform1f(frame.finishPass.introAlpha, intro);
+        glUniform1f(frame.finishPass.introAlpha, intro / kByte);
         DrawFullScreenPass(ProgramFinish);
         return;
     }
@@ -268,7 +340,6 @@ void DrawFinish(const FrameFinish& finish) {
     glUseProgram(ShaderProgramName(ProgramFade));
     SetAlphas(frame.fadePass.alphas, finish.glowAlpha);
     SetAlphas(frame.fadePass.fadeAlphas, finish.endGlowAlpha);
-    SetSceneScale(frame.fadePass);
     glUniform1f(frame.fadePass.introAlpha, intro);
     glUniform1f(frame.fadePass.blackAlpha, AlphaByte(finish.endLevel));
     DrawFullScreenPass(ProgramFade);
@@ -279,8 +350,9 @@ bool IsOwnFramebuffer(GLint name) {
     const GLuint n = static_cast<GLuint>(name);
     for (const Target& t : frame.levels)
         if (t.framebuffer == n) return true;
-    return n == frame.sum.framebuffer || n == frame.scene.framebuffer ||
-           n == frame.dirt.framebuffer;
+    for (const Target& t : frame.sums)
+        if (t.framebuffer == n) return true;
+    return n == frame.scene.framebuffer || n == frame.dirt.framebuffer;
 }
 
 } // namespace
@@ -327,39 +399,33 @@ void ForgetShadedPictures() {
 }
 
 void UpdateGlowShaded(bool* captured) {
-    if (!*captured) {
+    const bool first = !*captured;
+    if (first) {
         GLint bound = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         if (!IsOwnFramebuffer(bound)) frame.hostFramebuffer = bound;
-        glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
-        glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
-        // The frame's clear colour is the glow's background too.
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        RenderDrawList();
-        BindTextureUnit(kSceneUnit, frame.levels[0].texture);
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSourceSize, kGlowSourceSize);
         *captured = true;
-    }
-    // Each level is the one before at half the size: linear filtering averages 2 x 2.
-    PlainPasses();
-    for (int i = 1; i < kGlowLevels; ++i) {
-        BindTarget(frame.levels[i]);
-        BindTextureUnit(kSceneUnit, frame.levels[i - 1].texture);
-        DrawFullScreenPass(ProgramCopy);
+        frame.levelZeroRendered = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
+        if (GlowSourceRendered()) RenderGlowSource();
+    } else if (frame.sourcePending) {
+        // A second update in the frame keeps what was drawn since the first as the source.
+        TakeGlowSource(true);
     }
     // What the literal shrinking leaves: alpha blending, white, the last level bound.
     SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     SetColour(1, 1, 1, 1);
     SetBoundTexture(frame.levels[kGlowLevels - 1].texture);
-    ReapplyRenderState();
     // The visible pass draws into the frame's texture, cleared as the literal chain leaves the
-    // frame.
+    // frame; the glow is taken from it once it is drawn.
     glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
     glViewport(0, 0, frameWidth, frameHeight);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (first) frame.sourcePending = true;
 }
 
 void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
+    if (frame.sourcePending) TakeGlowSource(true);
     BeginOverlay2DShaded();
     SetBlend(true);
     SetBlendFunc(GL_SRC_ALPHA, (additive & kByteMask) ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
@@ -375,10 +441,14 @@ void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, 
 }
 
 void FinishFrameShaded(const FrameFinish& finish) {
+    frame.fading = finish.endFade;
+    // The end fade reads every level at the frame's size, level 0 too.
+    if (frame.sourcePending) TakeGlowSource(finish.endFade);
     if (frame.dirtStale || TextureSlotName(finish.dirtSlot) != frame.dirtBakedFrom)
         BakeDirt(finish.dirtSlot);
     PlainPasses();
-    if (!finish.endFade) SumLevels(finish);
+    if (!finish.endFade) FoldGlow(finish.glowAlpha);
+    SetFilter(frame.scene.texture, GL_NEAREST);
     DrawFinish(finish);
     ReapplyRenderState();
     // The state the literal passes leave, which the next frame's scene starts from: the black

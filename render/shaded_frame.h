@@ -1,11 +1,15 @@
-// The default frame path's glow chain and frame finish. The scene is rendered into a target of
-// the frame's own, as the literal passes render into the window: the glow source into its lower
-// left 512x512 and copied out as level 0, then the visible frame. The levels are shrunk with one
-// pass each, levels 1 to 7 summed on level 1's grid, and one full-screen pass with no blending
-// writes the frame: the scene, level 0 and that sum as the eight additive quads would add them,
-// the intro's white and the dirt. In the end fade every level is sampled at the frame's size and
-// both composites and the black are worked out step by step. The weights are the literal passes'
-// byte alphas and every product is rounded to a byte where the blending rounds it.
+// The default frame path's glow chain and frame finish. The scene is rendered once, into a
+// target of the frame's size, and the glow source is taken from that visible frame: level 1
+// resampled from it (level 0 too where a composite needs it), each smaller level shrunk from the
+// one before. A frame of more than 8 pixels a level 1 texel (larger than about 836x627) is no
+// faithful source: there the glow source is rendered at its own size first, as the literal
+// passes render it. The glow the eight additive quads would add is folded into one texture on level
+// 0's grid, from the smallest levels up (levels 2 to 7 summed on level 2's grid, level 1 added
+// on its own, then level 0 resampled from the frame), each product rounded to a byte where the
+// blending rounds it. One full-screen pass with no blending then reads the frame once and the
+// glow once and writes the frame with the intro's white and the dirt. In the end fade every
+// level is sampled at the frame's size and both composites and the black are worked out step by
+// step, as the literal passes round them.
 #pragma once
 #include <cstdint>
 
@@ -23,8 +27,9 @@ void ForgetShadedTargets();
 // The show's pictures were replaced (a texture name may come back for another picture): the
 // dirt is sampled afresh.
 void ForgetShadedPictures();
-// UpdateGlow on the default path: renders the draw list into the glow source unless *captured,
-// shrinks the levels and leaves the frame's texture bound and clear for the visible pass.
+// UpdateGlow on the default path: leaves the frame's texture bound and clear for the visible
+// pass, whose picture becomes the glow source once the glow is needed (a composite, the finish
+// or a second update in the frame, which keeps what was drawn since the first).
 void UpdateGlowShaded(bool* captured);
 void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive);
 void FinishFrameShaded(const FrameFinish& finish);

@@ -114,12 +114,12 @@ vec3 Dirty(vec3 f, vec3 dirt) {
 }
 )";
 
+// Levels 2 to 7, weighted, on level 2's grid.
 const char kSumFragment[] = R"(
-uniform sampler2D level1, level2, level3, level4, level5, level6, level7;
+uniform sampler2D level2, level3, level4, level5, level6, level7;
 uniform vec4 alphas0, alphas1;
 void main() {
-    vec3 sum = Added(LevelBytes(level1, Keep(256.0)), alphas0.y);
-    sum += Added(LevelBytes(level2, Keep(128.0)), alphas0.z);
+    vec3 sum = Added(LevelBytes(level2, Keep(128.0)), alphas0.z);
     sum += Added(LevelBytes(level3, Keep(64.0)), alphas0.w);
     sum += Added(LevelBytes(level4, Keep(32.0)), alphas1.x);
     sum += Added(LevelBytes(level5, Keep(16.0)), alphas1.y);
@@ -129,40 +129,48 @@ void main() {
 }
 )";
 
-// The frame's scene lies at the lower left of its texture (sceneScale: the share it covers).
-// The eight additive quads at once: level 0 at the frame's size, the others summed beforehand
-// on level 1's grid and resampled; then the intro's white and the dirt. Rows of the frame
-// beyond that grid's outer texel centres lie nearer the black border than the sum saw it: there
-// every level's border weight is 0.5 + distance * size, so the sum is dimmed by the ratio of the
-// weighted shares, as if the levels were alike near the edge (sumEdge: half the alphas' sum,
-// the alphas times the sizes, and one over the shares at the grid's edge).
-const char kFinishFragment[] = R"(
-uniform sampler2D scene, level0, levelSum, dirt;
-uniform vec2 sceneScale;
-uniform vec4 alphas0;
+// One level, weighted, and the sum of the levels after it (on the next level's grid, twice as
+// coarse, resampled) folded on the level's grid. Rows beyond the coarse grid's outer texel
+// centres lie nearer the black border than the sum saw it: there every level's border weight
+// is 0.5 + distance * size, so the sum is dimmed by the ratio of the weighted shares, as if the
+// levels were alike near the edge (sumEdge: half the weights' sum, the weights times the sizes,
+// and one over the shares at the coarse grid's edge).
+const char kGlowFragment[] = R"(
+uniform sampler2D level0, levelSum;
+uniform float weight0;
 uniform vec3 sumEdge;
-uniform float introAlpha;
 void main() {
-    vec3 f = Bytes(texture2D(scene, at * sceneScale).rgb);
-    vec3 glow = Added(LevelBytes(level0, Keep(512.0)), alphas0.x);
     float edge = min(at.y, 1.0 - at.y);
     float dim = min(1.0, (sumEdge.x + edge * sumEdge.y) * sumEdge.z);
+    vec3 glow = Added(LevelBytes(level0, 1.0), weight0);
     glow += floor(Bytes(texture2D(levelSum, at).rgb) * dim + 0.5);
-    f = WhiteOver(min(f + glow, 255.0), introAlpha);
-    f = Dirty(f, Bytes(texture2D(dirt, at).rgb));
-    gl_FragColor = vec4(f / 255.0, 1.0);
+    gl_FragColor = vec4(min(glow, 255.0) / 255.0, 1.0);
+}
+)";
+
+// The frame once, the folded glow once: the additive composite (saturating as the blending
+// does), the intro's white over it and the dirt multiplied over all. The output's conversion to
+// bytes rounds once where the blended passes round after each.
+const char kFinishFragment[] = R"(
+uniform sampler2D scene, glow, dirt;
+uniform float introAlpha;
+varying vec2 at;
+void main() {
+    vec3 f = min(texture2D(scene, at).rgb + texture2D(glow, at).rgb, 1.0);
+    f += (1.0 - f) * introAlpha;
+    gl_FragColor = vec4(f * texture2D(dirt, at).rgb, 1.0);
 }
 )";
 
 // The end fade: both composites and the black quad step by step, every level at the frame's
-// size, so each rounding falls where the blended passes round it.
+// size, so each rounding falls where the blended passes round it: folded, the blended levels'
+// roundings part from the literal passes' by 3/255 and more on a tenth of the pixels.
 const char kFadeFragment[] = R"(
 uniform sampler2D scene, level0, level1, level2, level3, level4, level5, level6, level7, dirt;
-uniform vec2 sceneScale;
 uniform vec4 alphas0, alphas1, fadeAlphas0, fadeAlphas1;
 uniform float introAlpha, blackAlpha;
 void main() {
-    vec3 f = Bytes(texture2D(scene, at * sceneScale).rgb);
+    vec3 f = Bytes(texture2D(scene, at).rgb);
     float k0 = Keep(512.0), k1 = Keep(256.0), k2 = Keep(128.0), k3 = Keep(64.0);
     float k4 = Keep(32.0), k5 = Keep(16.0), k6 = Keep(8.0), k7 = Keep(4.0);
     vec3 g0 = LevelBytes(level0, k0), g1 = LevelBytes(level1, k1);
@@ -196,8 +204,8 @@ struct ProgramSource {
 const ProgramSource kSources[kProgramCount] = {
     {kDrawVertex, "", kDrawFragment},         {kDrawVertex, "", kDrawLevelFragment},
     {kPassVertex, "", kCopyFragment},
-    {kPassVertex, kPassCommon, kSumFragment}, {kPassVertex, kPassCommon, kFinishFragment},
-    {kPassVertex, kPassCommon, kFadeFragment},
+    {kPassVertex, kPassCommon, kSumFragment}, {kPassVertex, kPassCommon, kGlowFragment},
+    {kPassVertex, "", kFinishFragment},       {kPassVertex, kPassCommon, kFadeFragment},
 };
 
 GLuint programs[kProgramCount];

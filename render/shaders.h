@@ -1,16 +1,17 @@
 // The shaders of the default frame path, written once in GLSL ES 1.00 and compiled as desktop
 // GLSL 1.10 with a different first line: the fixed-function stand-in that draws meshes and
-// quads, and the full-screen passes that shrink, sum and lay the glow over the frame.
+// quads, and the full-screen passes that shrink, sum and fold the glow and finish the frame.
 #pragma once
 #include <cstdint>
 
 enum ShaderProgram : int32_t {
     ProgramDraw,      // meshes and quads: modulate, sphere map
     ProgramDrawLevel, // the same for a glow level: no alpha of its own, T clamped to black
-    ProgramCopy,   // one texture, unchanged: a glow level shrunk from the one before
-    ProgramSum,    // glow levels 1 to 7, weighted, on level 1's grid
-    ProgramFinish, // the frame, level 0 and that sum, the intro white and the dirt
-    ProgramFade,   // the same with the end fade, every level at the frame's size
+    ProgramCopy,   // one texture, unchanged: level 0 from the frame, a level from the one before
+    ProgramSum,    // glow levels 2 to 7, weighted, on level 2's grid
+    ProgramGlow,   // a level, weighted, and the sum of those after it folded on its grid
+    ProgramFinish, // the frame, the folded glow, the intro white and the dirt
+    ProgramFade,   // the end fade: every level at the frame's size, both composites, the black
     kProgramCount,
 };
 

@@ -1,6 +1,6 @@
 // The default frame path against the literal one on whole frames of the show and on frames whose
-// draw list leaves its state behind, and the literal path with one line of explanation where the
-// context has no shaders.
+// draw list leaves its state behind, held to the bar bench/fidelity.sh holds the stills to, and
+// the literal path with one line of explanation where the context has no shaders.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -30,6 +30,14 @@ void LoadShow() {
     LoadShowDataSet();
 }
 
+// The default path takes its glow from the visible frame, so it differs from the literal passes
+// along sharp edges and in texture detail, softly: no area as large as a 16x16 block is off.
+void ExpectNearTheLiteralPath(const FrameDifference& d, const std::string& name) {
+    EXPECT_GE(d.psnr, 45.0) << name;
+    EXPECT_GE(d.withinTwo, 0.97) << name;
+    EXPECT_LE(d.worstBlock, 3.0) << name << " at " << d.worstBlockX << "," << d.worstBlockY;
+}
+
 // The state a frame leaves for the next back to the defaults, on whichever path draws next: each
 // path keeps its own depth buffer, which a list that leaves depth writes off does not clear.
 void ResetCarriedState() {
@@ -54,14 +62,18 @@ std::vector<uint8_t> FrameOn(int32_t path, int32_t entry, int32_t t) {
 
 // A frame as StepFrame draws one, of a list that switches blending and the environment on and
 // never back: the next frame's meshes start from what this one left, depth writes off (so the
-// next frame's depth clears clear nothing) and the colour the glow passes left.
+// next frame's depth clears clear nothing) and the blending the glow passes left. The literal
+// path renders the scene twice, and its second render, the glow source, differs from the
+// visible one here: it starts from the composite's colour and blending, and squeezed into the
+// window's lower left 512x512 it leaves depth of its own. The default path takes its glow from
+// the visible render. So these frames have no glow and write no depth.
 void LeakyFrame(bool reset) {
     BeginFrame();
     ClearDepthBuffer();
     ResetDrawList();
     ClearToColor(0x402010);
     if (reset) {
-        QueueCommand(BlendOpaque);
+        QueueCommand(BlendAlpha);
         QueueCommand(SphereMapOff);
         QueueCommand(EnvTextureOff);
     }
@@ -77,7 +89,7 @@ void LeakyFrame(bool reset) {
     UpdateGlow();
     RenderDrawList();
     FrameFinish finish = {};
-    finish.glowAlpha = 12;
+    finish.glowAlpha = 0;
     finish.dirtSlot = dirtTexture;
     finish.whiteSlot = whiteTexture;
     FinishFrame(finish);
@@ -96,13 +108,10 @@ TEST(FramePaths, StateALeakyListLeavesIsCarriedAlikeOnBothPaths) {
         LeakyFrame(true);
         LeakyFrame(false);
         frames[path == FramePathFast] = ReadFrame();
-        SaveFrame(path == FramePathFast ? "dbg_fast" : "dbg_literal");
     }
-    const FrameDifference d = CompareFrames(frames[0].data(), frames[1].data(), frameWidth,
-                                            frameHeight);
-    EXPECT_GE(d.psnr, 42.0);
-    EXPECT_GE(d.withinTwo, 0.99);
-    if (d.max > 2) SaveFrame("default_frame_leaky");
+    ExpectNearTheLiteralPath(
+        CompareFrames(frames[0].data(), frames[1].data(), frameWidth, frameHeight), "leaky");
+    if (HasFailure()) SaveFrame("default_frame_leaky");
     SetFramePath(FramePathUnchosen);
 }
 
@@ -122,11 +131,9 @@ TEST(FramePaths, DefaultMatchesTheLiteralPathInEveryScene) {
     for (const Still& s : stills) {
         const std::vector<uint8_t> literal = FrameOn(FramePathLiteral, s.entry, s.t);
         const std::vector<uint8_t> fast = FrameOn(FramePathFast, s.entry, s.t);
-        const FrameDifference d =
-            CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight);
-        EXPECT_GE(d.psnr, 42.0) << s.name;
-        EXPECT_GE(d.withinTwo, 0.99) << s.name;
-        if (d.max > 2) SaveFrame(std::string("default_frame_") + s.name);
+        ExpectNearTheLiteralPath(
+            CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight), s.name);
+        if (HasFailure()) SaveFrame(std::string("default_frame_") + s.name);
     }
     SetFramePath(FramePathUnchosen);
 }
@@ -144,9 +151,9 @@ TEST(FramePaths, DefaultFollowsAFrameSizeChangedAfterItsFirstFrames) {
     FollowFrameSize();
     const std::vector<uint8_t> literal = FrameOn(FramePathLiteral, 36653, 40000);
     const std::vector<uint8_t> fast = FrameOn(FramePathFast, 36653, 40000);
-    const FrameDifference d = CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight);
-    EXPECT_GE(d.psnr, 42.0);
-    if (d.max > 2) SaveFrame("default_frame_resized");
+    ExpectNearTheLiteralPath(
+        CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight), "1024x768");
+    if (HasFailure()) SaveFrame("default_frame_resized");
     frameWidth = kDefaultFrameWidth;
     frameHeight = kDefaultFrameHeight;
     FollowFrameSize();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 constexpr int kChannels = 4;
@@ -11,6 +12,36 @@ constexpr int kLevels = 256;
 constexpr double kPeak = 255.0;
 constexpr double kPercentile = 0.99;
 constexpr int kNearEnough = 2;
+
+// The largest mean difference of any channel over a block, and where.
+void FindWorstBlock(const uint8_t* a, const uint8_t* b, int width, int height,
+                    FrameDifference* diff) {
+    const int columns = (width + kCompareBlock - 1) / kCompareBlock;
+    std::vector<int64_t> sums(size_t(columns) * kCompared);
+    for (int y0 = 0; y0 < height; y0 += kCompareBlock) {
+        const int rows = height - y0 < kCompareBlock ? height - y0 : kCompareBlock;
+        sums.assign(sums.size(), 0);
+        for (int y = y0; y < y0 + rows; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int64_t i = (int64_t(y) * width + x) * kChannels;
+                for (int c = 0; c < kCompared; ++c)
+                    sums[size_t(x / kCompareBlock) * kCompared + c] += a[i + c] - b[i + c];
+            }
+        for (int column = 0; column < columns; ++column) {
+            const int x0 = column * kCompareBlock;
+            const int pixels = rows * (width - x0 < kCompareBlock ? width - x0 : kCompareBlock);
+            for (int c = 0; c < kCompared; ++c) {
+                const double mean =
+                    std::fabs(double(sums[size_t(column) * kCompared + c]) / pixels);
+                if (mean <= diff->worstBlock) continue;
+                diff->worstBlock = mean;
+                diff->worstBlockX = x0;
+                diff->worstBlockY = y0;
+            }
+        }
+    }
+}
+
 } // namespace
 
 FrameDifference CompareFrames(const uint8_t* a, const uint8_t* b, int width, int height) {
@@ -40,6 +71,7 @@ FrameDifference CompareFrames(const uint8_t* a, const uint8_t* b, int width, int
         if (d <= kNearEnough) diff.withinTwo = pixels > 0 ? double(seen) / pixels : 1.0;
         if (diff.p99 < 0 && seen >= kPercentile * pixels) diff.p99 = d;
     }
+    FindWorstBlock(a, b, width, height, &diff);
     return diff;
 }
 
