@@ -2,9 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 
+#include "host/platform.h"
+#include "host/sound_output.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
 #include "support/test_support.h"
@@ -122,15 +129,9 @@ int64_t FramesOf(double ms) {
     return static_cast<int64_t>(ms * 44.1 + 0.5);
 }
 
-} // namespace
-
 // Noise throughout, so that any stretch of the output tells its place in the file, and the tree's
-// tone in the first two seconds only. After each seek and resume the output holds the file at the
-// clock's place, counted from the listener's point at the call, within 10 ms.
-TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
-    const std::string dir = MakeScratchDir();
-    const std::string track = dir + "/track.mp3";
-    const std::string recording = dir + "/output.raw";
+// tone in the first two seconds only. Returns the file as the decoder gives it, mono.
+std::vector<float> WriteNoiseAndTone(const std::string& path) {
     std::vector<float> samples = SineSamples(kBin20Hz, 4.0, 44100, 0.5f);
     uint32_t noise = 12345;
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -138,10 +139,31 @@ TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
         if (i >= 2 * 44100) samples[i] = 0.0f;
         samples[i] += 0.1f * (static_cast<float>(noise >> 8) / 16777216.0f - 0.5f);
     }
-    ASSERT_TRUE(WriteMp3(track, samples, 44100));
     std::vector<float> decoded;
     int rate = 0;
-    ASSERT_TRUE(DecodeMp3File(track.c_str(), &decoded, &rate));
+    if (!WriteMp3(path, samples, 44100) || !DecodeMp3File(path.c_str(), &decoded, &rate))
+        decoded.clear();
+    return decoded;
+}
+
+void PushOutputEvent(uint32_t type, uint32_t which, bool capture) {
+    SDL_Event event = {};
+    event.adevice.type = type;
+    event.adevice.which = which;
+    event.adevice.iscapture = capture ? 1 : 0;
+    SDL_PushEvent(&event);
+}
+
+} // namespace
+
+// After each seek and resume the output holds the file at the clock's place, counted from the
+// listener's point at the call, within 10 ms.
+TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
+    const std::string dir = MakeScratchDir();
+    const std::string track = dir + "/track.mp3";
+    const std::string recording = dir + "/output.raw";
+    const std::vector<float> decoded = WriteNoiseAndTone(track);
+    ASSERT_FALSE(decoded.empty());
 
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
@@ -196,4 +218,83 @@ TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
     for (uint32_t k = pauseDone; k < pauseEnd; ++k) {
         ASSERT_EQ(played[2 * (lead + k)], 0.0f) << "sound at output frame " << k << " while paused";
     }
+}
+
+// The output is pulled out and another plugged in, through the player's own path: SDL's events
+// pumped by the platform, handed over by the host once a pass with the show's time. The disk
+// output writes into a pipe that the test reads; closing it fails the next write, and SDL gives
+// the device up as it gives up a card that is gone. Silent, the spectrum goes on with the music
+// at the show's time; the new output (a file) plays the file at the show's time within 10 ms.
+TEST(MusicOutput, ALostOutputPlaysOnSilentlyAndANewOnePlaysFromTheShowsTime) {
+    const std::string dir = MakeScratchDir();
+    const std::string track = dir + "/track.mp3";
+    const std::string pipe = dir + "/device";
+    const std::string recording = dir + "/output.raw";
+    const std::vector<float> decoded = WriteNoiseAndTone(track);
+    ASSERT_FALSE(decoded.empty());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    signal(SIGPIPE, SIG_IGN); // the failed write must fail, not end the process
+
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
+    ASSERT_TRUE(InitSound());
+    ASSERT_EQ(StartMusic(track.c_str()), 1);
+    const uint32_t start = SDL_GetTicks();
+    auto showMs = [&] { return static_cast<int32_t>(SDL_GetTicks() - start); };
+    auto pass = [&] {
+        char sink[65536];
+        while (reader >= 0 && read(reader, sink, sizeof sink) > 0) {
+        }
+        PlatformEscapeState();
+        FollowSoundOutput(showMs());
+        SDL_Delay(5);
+    };
+    // Other outputs going leave this one playing.
+    PushOutputEvent(SDL_AUDIODEVICEREMOVED, 1000, false);
+    PushOutputEvent(SDL_AUDIODEVICEREMOVED, 1, true);
+    while (showMs() < 300) pass();
+    EXPECT_FALSE(SoundOutputLost());
+    EXPECT_GT(SpectrumBand(700, 1000), 0.2f / 5) << "the tone plays";
+
+    close(reader);
+    reader = -1;
+    const Captured lost = CaptureOutputOf([&] {
+        while (!SoundOutputLost() && showMs() < 1500) pass();
+    });
+    ASSERT_TRUE(SoundOutputLost()) << "no removal reached the sound layer";
+    EXPECT_NE(lost.err.find("the sound output is gone"), std::string::npos) << lost.err;
+    // The tone to 2000 ms of the file, then noise alone: the spectrum follows the show's clock.
+    while (showMs() < 1700) pass();
+    EXPECT_GT(SpectrumBand(700, 1000), 0.2f / 5) << "the spectrum stopped with the output";
+    while (showMs() < 2300) pass();
+    EXPECT_LT(SpectrumBand(700, 1000), 0.01f) << "the spectrum did not go on with the clock";
+
+    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    PushOutputEvent(SDL_AUDIODEVICEADDED, 0, false);
+    PlatformEscapeState();
+    const Captured back = CaptureOutputOf([&] { FollowSoundOutput(showMs()); });
+    EXPECT_FALSE(SoundOutputLost());
+    EXPECT_NE(back.err.find("the sound output is back"), std::string::npos) << back.err;
+    // The show's time and the next frame written, heard (written - heard) frames from now.
+    int32_t backAt = 0;
+    uint32_t heard = 0, next = 0;
+    do {
+        next = SoundFramesWritten();
+        backAt = showMs();
+        heard = SoundFramesAudible();
+    } while (next != SoundFramesWritten());
+    while (showMs() < backAt + 300) pass();
+    CloseMusic();
+    ShutdownSound();
+    const uint32_t written = SoundFramesWritten();
+
+    // The recording holds what the new output was given, up to the last frame written.
+    const std::vector<float> played = ReadFloats(recording);
+    ASSERT_GE(played.size() / 2, written - next);
+    const int64_t at = static_cast<int64_t>(played.size() / 2) - (written - next);
+    const int64_t expected = FramesOf(backAt) + (next - heard);
+    const int64_t place = PlaceOfRecording(played, 0, at, decoded, expected, 4410);
+    EXPECT_NEAR(place, expected, FramesOf(10));
 }
