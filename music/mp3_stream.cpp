@@ -80,6 +80,11 @@ bool SeekMp3Stream(Mp3Stream* stream, int64_t frame) {
     return !stream->ended;
 }
 
+int64_t Mp3StreamPlace(Mp3Stream* stream) {
+    const off_t place = mpg123_tell(stream->handle);
+    return place > 0 ? place : 0;
+}
+
 bool SkipMp3Stream(Mp3Stream* stream, int64_t frames) {
     if (stream->ended) return false;
     stream->ended = mpg123_seek(stream->handle, static_cast<off_t>(frames), SEEK_CUR) < 0;

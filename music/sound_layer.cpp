@@ -46,6 +46,11 @@ struct SoundState {
     Mp3Stream* playing;       // shared with the callback; changed only under the device lock
     bool paused;              // likewise
     uint32_t latencyFrames;   // written but not yet heard, at the moment a callback returns
+    // While anchored, output frame anchorWritten holds place anchorPlace of the playing stream
+    // and the stream goes on from there frame by frame. Main thread only.
+    bool anchored;
+    uint32_t anchorWritten;
+    int64_t anchorPlace;
     bool spectrumActive;
     const float* overrideSpectrum;
     uint64_t clockBase;
@@ -227,6 +232,7 @@ void ShutdownSound() {
     sound.lost = false;
     sound.playing = nullptr;
     sound.paused = false;
+    sound.anchored = false;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -262,6 +268,7 @@ void SoundOutputAdded(int32_t showMs) {
     // The new callback plays silence until the cue hands it the stream at the show's place.
     Mp3Stream* stream = sound.playing;
     sound.playing = nullptr;
+    sound.anchored = false;
     if (!OpenOutput()) {
         fprintf(stderr, "lockstep: a sound output came but cannot be opened (%s); the show plays "
                         "on silently\n", SDL_GetError());
@@ -277,6 +284,15 @@ void SoundOutputAdded(int32_t showMs) {
 
 bool SoundOutputLost() {
     return sound.lost;
+}
+
+bool SoundPlaceHeard(int64_t* frame) {
+    if (!SoundReady() || !sound.anchored) return false;
+    PlayOnSilently();
+    const int32_t since = static_cast<int32_t>(AudibleFrames() - sound.anchorWritten);
+    if (since < 0) return false;
+    *frame = sound.anchorPlace + since;
+    return true;
 }
 
 void SetSpectrumActive(bool active) {
@@ -296,6 +312,9 @@ int PlaySoundStream(int channel, Mp3Stream* stream) {
     LockOutput();
     sound.playing = stream;
     sound.paused = false;
+    sound.anchored = true;
+    sound.anchorWritten = WrittenFrames();
+    sound.anchorPlace = Mp3StreamPlace(stream);
     UnlockOutput();
     return channel;
 }
@@ -341,6 +360,9 @@ int CueSoundStream(int channel, Mp3Stream* stream, int64_t frame, double heardAt
     }
     sound.playing = stream;
     sound.paused = paused;
+    sound.anchored = !paused;
+    sound.anchorWritten = written;
+    sound.anchorPlace = start;
     UnlockOutput();
     return channel;
 }
@@ -356,6 +378,10 @@ void PauseSound(bool paused) {
     PlayOnSilently();
     LockOutput();
     sound.paused = paused;
+    // Played on, the stream goes on from where it waited.
+    sound.anchored = !paused && sound.playing != nullptr;
+    sound.anchorWritten = WrittenFrames();
+    if (sound.anchored) sound.anchorPlace = Mp3StreamPlace(sound.playing);
     UnlockOutput();
 }
 
@@ -363,7 +389,10 @@ void CloseSoundStream(Mp3Stream* stream) {
     if (!stream) return;
     PlayOnSilently();
     LockOutput();
-    if (sound.playing == stream) sound.playing = nullptr;
+    if (sound.playing == stream) {
+        sound.playing = nullptr;
+        sound.anchored = false;
+    }
     UnlockOutput();
     CloseMp3Stream(stream);
 }

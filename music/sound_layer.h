@@ -50,6 +50,9 @@ void SoundOutputRemoved(uint32_t device, int32_t showMs);
 void SoundOutputAdded(int32_t showMs);
 // True from a loss of the output until another one plays.
 bool SoundOutputLost();
+// The place of the playing stream (frames from the file's start) that the listener hears now;
+// false while paused, with no stream, or before the place last played or cued is heard.
+bool SoundPlaceHeard(int64_t* frame);
 
 // Frames handed to the output since it opened (written, not necessarily heard yet).
 uint32_t SoundFramesWritten();

@@ -103,8 +103,9 @@ TEST(MusicOutput, RecordedOutputIsTheDecodedFileStartingAtStartMusic) {
     EXPECT_EQ(FirstNonZero(played, 2 * (start + decoded.size()), 1), played.size());
 }
 
-// The file place whose samples best match `length` recorded frames from output frame `at`,
-// searched within `range` frames of `expected`.
+// The file place whose samples `length` recorded frames from output frame `at` repeat, searched
+// within `range` frames of `expected`; -1 when none does (the output plays the decoder's samples
+// unchanged, so only the true place matches).
 int64_t PlaceOfRecording(const std::vector<float>& played, size_t lead, int64_t at,
                          const std::vector<float>& decoded, int64_t expected, int64_t range) {
     constexpr int64_t kLength = 1024;
@@ -122,7 +123,7 @@ int64_t PlaceOfRecording(const std::vector<float>& played, size_t lead, int64_t 
             best = place;
         }
     }
-    return best;
+    return bestError < 1e-6 ? best : -1;
 }
 
 int64_t FramesOf(double ms) {
@@ -297,4 +298,45 @@ TEST(MusicOutput, ALostOutputPlaysOnSilentlyAndANewOnePlaysFromTheShowsTime) {
     const int64_t expected = FramesOf(backAt) + (next - heard);
     const int64_t place = PlaceOfRecording(played, 0, at, decoded, expected, 4410);
     EXPECT_NEAR(place, expected, FramesOf(10));
+}
+
+// An output slower than the clock (the disk output waiting 30 ms after each 23 ms buffer) falls
+// behind the show by a quarter of a second each second; followed once a pass, the music is
+// moved back to the show's time whenever it is out of step.
+TEST(MusicOutput, MusicOutOfStepWithTheShowIsMovedBackToIt) {
+    const std::string dir = MakeScratchDir();
+    const std::string track = dir + "/track.mp3";
+    const std::string recording = dir + "/output.raw";
+    const std::vector<float> decoded = WriteNoiseAndTone(track);
+    ASSERT_FALSE(decoded.empty());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "30", 1);
+    ASSERT_TRUE(InitSound());
+    unsetenv("SDL_DISKAUDIODELAY");
+    ASSERT_EQ(StartMusic(track.c_str()), 1);
+    const uint32_t start = SDL_GetTicks();
+    auto showMs = [&] { return static_cast<int32_t>(SDL_GetTicks() - start); };
+    while (showMs() < 1500) {
+        FollowSoundOutput(showMs());
+        SDL_Delay(5);
+    }
+    int32_t at = 0;
+    uint32_t heard = 0, next = 0;
+    do {
+        next = SoundFramesWritten();
+        at = showMs();
+        heard = SoundFramesAudible();
+    } while (next != SoundFramesWritten());
+    SDL_Delay(200);
+    CloseMusic();
+    ShutdownSound();
+    const uint32_t written = SoundFramesWritten();
+
+    const std::vector<float> played = ReadFloats(recording);
+    ASSERT_GE(played.size() / 2, written - next);
+    const int64_t index = static_cast<int64_t>(played.size() / 2) - (written - next);
+    const int64_t expected = FramesOf(at) + (next - heard);
+    const int64_t place = PlaceOfRecording(played, 0, index, decoded, expected, 4410);
+    EXPECT_NEAR(place, expected, FramesOf(kMusicOutOfStepMs + 20));
 }
