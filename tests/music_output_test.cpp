@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -147,6 +148,47 @@ std::vector<float> WriteNoiseAndTone(const std::string& path) {
     return decoded;
 }
 
+// The show's time, the next frame the output is given and the frame heard at that time, read
+// with no callback in between: the next frame is heard (next - heard) frames from now.
+struct OutputProbe {
+    int32_t showMs;
+    uint32_t next, heard;
+};
+
+template <typename Clock> OutputProbe ProbeOutput(Clock showMs) {
+    OutputProbe probe = {};
+    do {
+        probe.next = SoundFramesWritten();
+        probe.showMs = showMs();
+        probe.heard = SoundFramesAudible();
+    } while (probe.next != SoundFramesWritten());
+    return probe;
+}
+
+// How many frames the place that the probe's next frame holds in the recording is from the
+// show's time when that frame is heard. The recording ends with the last frame written.
+int64_t FramesOffClock(const std::string& recording, uint32_t written, const OutputProbe& probe,
+                       const std::vector<float>& decoded) {
+    const std::vector<float> played = ReadFloats(recording);
+    const int64_t at = static_cast<int64_t>(played.size() / 2) - (written - probe.next);
+    const int64_t expected = FramesOf(probe.showMs) + (probe.next - probe.heard);
+    if (at < 0) return INT32_MAX;
+    const int64_t place = PlaceOfRecording(played, 0, at, decoded, expected, 4410);
+    return place < 0 ? INT32_MAX : place - expected;
+}
+
+// A scratch folder with the noise-and-tone track, and SDL's disk output recording into it.
+struct TrackRecording {
+    std::string dir = MakeScratchDir();
+    std::string track = dir + "/track.mp3";
+    std::string recording = dir + "/output.raw";
+    std::vector<float> decoded = WriteNoiseAndTone(track);
+    TrackRecording() {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    }
+};
+
 void PushOutputEvent(uint32_t type, uint32_t which, bool capture) {
     SDL_Event event = {};
     event.adevice.type = type;
@@ -160,16 +202,11 @@ void PushOutputEvent(uint32_t type, uint32_t which, bool capture) {
 // After each seek and resume the output holds the file at the clock's place, counted from the
 // listener's point at the call, within 10 ms.
 TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
-    const std::string dir = MakeScratchDir();
-    const std::string track = dir + "/track.mp3";
-    const std::string recording = dir + "/output.raw";
-    const std::vector<float> decoded = WriteNoiseAndTone(track);
+    const TrackRecording files;
+    const std::vector<float>& decoded = files.decoded;
     ASSERT_FALSE(decoded.empty());
-
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
     ASSERT_TRUE(InitSound());
-    ASSERT_EQ(StartMusic(track.c_str()), 1);
+    ASSERT_EQ(StartMusic(files.track.c_str()), 1);
     SDL_Delay(300);
     EXPECT_GT(SpectrumBand(700, 1000), 0.2f / 5) << "the tone plays";
 
@@ -203,7 +240,7 @@ TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
     ShutdownSound();
     const uint32_t written = SoundFramesWritten();
 
-    const std::vector<float> played = ReadFloats(recording);
+    const std::vector<float> played = ReadFloats(files.recording);
     ASSERT_GE(played.size() / 2, written);
     const size_t lead = played.size() / 2 - written;
     const int64_t tolerance = FramesOf(10);
@@ -227,18 +264,15 @@ TEST(MusicOutput, SeeksAndPausesAreHeardInStepWithTheClock) {
 // the device up as it gives up a card that is gone. Silent, the spectrum goes on with the music
 // at the show's time; the new output (a file) plays the file at the show's time within 10 ms.
 TEST(MusicOutput, ALostOutputPlaysOnSilentlyAndANewOnePlaysFromTheShowsTime) {
-    const std::string dir = MakeScratchDir();
-    const std::string track = dir + "/track.mp3";
-    const std::string pipe = dir + "/device";
-    const std::string recording = dir + "/output.raw";
-    const std::vector<float> decoded = WriteNoiseAndTone(track);
-    ASSERT_FALSE(decoded.empty());
+    const TrackRecording files;
+    const std::string& track = files.track;
+    const std::string pipe = files.dir + "/device";
+    ASSERT_FALSE(files.decoded.empty());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     signal(SIGPIPE, SIG_IGN); // the failed write must fail, not end the process
 
-    setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", pipe.c_str(), 1);
     ASSERT_TRUE(InitSound());
     ASSERT_EQ(StartMusic(track.c_str()), 1);
@@ -272,71 +306,40 @@ TEST(MusicOutput, ALostOutputPlaysOnSilentlyAndANewOnePlaysFromTheShowsTime) {
     while (showMs() < 2300) pass();
     EXPECT_LT(SpectrumBand(700, 1000), 0.01f) << "the spectrum did not go on with the clock";
 
-    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", files.recording.c_str(), 1);
     PushOutputEvent(SDL_AUDIODEVICEADDED, 0, false);
     PlatformEscapeState();
     const Captured back = CaptureOutputOf([&] { FollowSoundOutput(showMs()); });
     EXPECT_FALSE(SoundOutputLost());
     EXPECT_NE(back.err.find("the sound output is back"), std::string::npos) << back.err;
-    // The show's time and the next frame written, heard (written - heard) frames from now.
-    int32_t backAt = 0;
-    uint32_t heard = 0, next = 0;
-    do {
-        next = SoundFramesWritten();
-        backAt = showMs();
-        heard = SoundFramesAudible();
-    } while (next != SoundFramesWritten());
-    while (showMs() < backAt + 300) pass();
+    const OutputProbe probe = ProbeOutput(showMs);
+    while (showMs() < probe.showMs + 300) pass();
     CloseMusic();
     ShutdownSound();
-    const uint32_t written = SoundFramesWritten();
-
-    // The recording holds what the new output was given, up to the last frame written.
-    const std::vector<float> played = ReadFloats(recording);
-    ASSERT_GE(played.size() / 2, written - next);
-    const int64_t at = static_cast<int64_t>(played.size() / 2) - (written - next);
-    const int64_t expected = FramesOf(backAt) + (next - heard);
-    const int64_t place = PlaceOfRecording(played, 0, at, decoded, expected, 4410);
-    EXPECT_NEAR(place, expected, FramesOf(10));
+    EXPECT_LE(std::abs(FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded)),
+              FramesOf(10));
 }
 
 // An output slower than the clock (the disk output waiting 30 ms after each 23 ms buffer) falls
 // behind the show by a quarter of a second each second; followed once a pass, the music is
 // moved back to the show's time whenever it is out of step.
 TEST(MusicOutput, MusicOutOfStepWithTheShowIsMovedBackToIt) {
-    const std::string dir = MakeScratchDir();
-    const std::string track = dir + "/track.mp3";
-    const std::string recording = dir + "/output.raw";
-    const std::vector<float> decoded = WriteNoiseAndTone(track);
-    ASSERT_FALSE(decoded.empty());
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+    const TrackRecording files;
+    ASSERT_FALSE(files.decoded.empty());
     setenv("SDL_DISKAUDIODELAY", "30", 1);
     ASSERT_TRUE(InitSound());
     unsetenv("SDL_DISKAUDIODELAY");
-    ASSERT_EQ(StartMusic(track.c_str()), 1);
+    ASSERT_EQ(StartMusic(files.track.c_str()), 1);
     const uint32_t start = SDL_GetTicks();
     auto showMs = [&] { return static_cast<int32_t>(SDL_GetTicks() - start); };
     while (showMs() < 1500) {
         FollowSoundOutput(showMs());
         SDL_Delay(5);
     }
-    int32_t at = 0;
-    uint32_t heard = 0, next = 0;
-    do {
-        next = SoundFramesWritten();
-        at = showMs();
-        heard = SoundFramesAudible();
-    } while (next != SoundFramesWritten());
-    SDL_Delay(200);
+    const OutputProbe probe = ProbeOutput(showMs);
+    SDL_Delay(200); // no pass: the probe's frame is written as it was cued
     CloseMusic();
     ShutdownSound();
-    const uint32_t written = SoundFramesWritten();
-
-    const std::vector<float> played = ReadFloats(recording);
-    ASSERT_GE(played.size() / 2, written - next);
-    const int64_t index = static_cast<int64_t>(played.size() / 2) - (written - next);
-    const int64_t expected = FramesOf(at) + (next - heard);
-    const int64_t place = PlaceOfRecording(played, 0, index, decoded, expected, 4410);
-    EXPECT_NEAR(place, expected, FramesOf(kMusicOutOfStepMs + 20));
+    EXPECT_LE(std::abs(FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded)),
+              FramesOf(kMusicOutOfStepMs + 20));
 }
