@@ -6,8 +6,9 @@
 #pragma once
 #include <cstdint>
 
-// Beyond this the music is moved back to the show's time. Real outputs keep within a
-// millisecond over the show; a move is heard as a skip.
+// Beyond this the music is moved back to the show's time. A sound card's clock and the
+// system's part by a few ms over the show at most, so a card that plays on never gets here; a
+// move is heard as a skip.
 constexpr int32_t kMusicOutOfStepMs = 30;
 
 void FollowSoundOutput(int32_t showMs);
