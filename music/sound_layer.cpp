@@ -30,6 +30,7 @@ constexpr uint32_t kRingMask = kRingFrames - 1;
 constexpr int kCopyAttempts = 3;
 constexpr double kMicrosPerSecond = 1e6;
 constexpr int64_t kMillisPerSecond = 1000;
+constexpr int kFirstCallbackWaitMs = 200; // an output that takes longer is cued without it
 // A cue decodes what the spectrum may still read before its place: one analysis window and the
 // output's latency, twice over while the place itself moves on with the latency, and 100 ms for
 // the time the file takes to open and seek.
@@ -258,17 +259,12 @@ void SoundOutputAdded(int32_t showMs) {
     if (!sound.lost) return;
     const double calledAt = SoundClockSeconds();
     PlayOnSilently();
-    // What was written silently counts as heard: the new output starts empty.
     sound.latencyFrames = EstimateLatency();
-    const uint64_t pair = stamp.load(std::memory_order_relaxed);
-    const uint32_t latencyMicros =
-        static_cast<uint32_t>(sound.latencyFrames * kMicrosPerSecond / kOutputRate) + 1;
-    stamp.store((pair & ~uint64_t{UINT32_MAX}) | static_cast<uint32_t>(NowMicros() - latencyMicros),
-                std::memory_order_release);
     // The new callback plays silence until the cue hands it the stream at the show's place.
     Mp3Stream* stream = sound.playing;
     sound.playing = nullptr;
     sound.anchored = false;
+    const uint32_t before = WrittenFrames();
     if (!OpenOutput()) {
         fprintf(stderr, "lockstep: a sound output came but cannot be opened (%s); the show plays "
                         "on silently\n", SDL_GetError());
@@ -277,6 +273,9 @@ void SoundOutputAdded(int32_t showMs) {
         return;
     }
     sound.lost = false;
+    // What is heard is reckoned from the callbacks: the cue waits for the first (a buffer's time).
+    for (int waited = 0; WrittenFrames() == before && waited < kFirstCallbackWaitMs; ++waited)
+        SDL_Delay(1);
     fprintf(stderr, "lockstep: the sound output is back; the music plays on from %d ms\n", showMs);
     if (stream)
         CueSoundStream(kSoundChannel, stream, FrameOfShowTime(showMs), calledAt, sound.paused);

@@ -316,8 +316,8 @@ TEST(MusicOutput, ALostOutputPlaysOnSilentlyAndANewOnePlaysFromTheShowsTime) {
     while (showMs() < probe.showMs + 300) pass();
     CloseMusic();
     ShutdownSound();
-    EXPECT_LE(std::abs(FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded)),
-              FramesOf(10));
+    const int64_t off = FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded);
+    EXPECT_LE(std::abs(off), FramesOf(10)) << "frames off the show's time";
 }
 
 // An output slower than the clock (the disk output waiting 30 ms after each 23 ms buffer) falls
@@ -340,6 +340,6 @@ TEST(MusicOutput, MusicOutOfStepWithTheShowIsMovedBackToIt) {
     SDL_Delay(200); // no pass: the probe's frame is written as it was cued
     CloseMusic();
     ShutdownSound();
-    EXPECT_LE(std::abs(FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded)),
-              FramesOf(kMusicOutOfStepMs + 20));
+    const int64_t off = FramesOffClock(files.recording, SoundFramesWritten(), probe, files.decoded);
+    EXPECT_LE(std::abs(off), FramesOf(kMusicOutOfStepMs + 20)) << "frames off the show's time";
 }
