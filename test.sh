@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: once plain, once with AddressSanitizer and UBSan.
+# Builds and runs every test: once plain, once with AddressSanitizer and UBSan; then, with
+# ThreadSanitizer, what runs beside the sound thread (tests/CMakeLists.txt names it).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
@@ -26,3 +27,6 @@ fi
 
 build_tree build-asan -DLOCKSTEP_SANITIZE=ON
 run_tests build-asan
+
+LOCKSTEP_BUILD_TARGET=thread_checks build_tree build-tsan -DLOCKSTEP_TSAN=ON
+run_tests build-tsan

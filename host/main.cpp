@@ -9,6 +9,7 @@
 #include "host/maker_session.h"
 #include "host/options.h"
 #include "host/platform.h"
+#include "host/sound_output.h"
 #include "music/music.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -18,6 +19,15 @@ namespace {
 
 constexpr int kExitBadOptions = 2;
 constexpr char kSoundtrackPath[] = "data/moravinte.mp3";
+
+// The frame of the pass, the viewer's or the makers' session's.
+void (*stepShow)(int32_t demoTime) = StepFrame;
+
+// Each pass, the sound output's comings and goings since the last one reach the music first.
+void StepShowFrame(int32_t demoTime) {
+    FollowSoundOutput(demoTime);
+    stepShow(demoTime);
+}
 
 // Sets the frame size the options ask for; false (said on stderr) when the desktop is too small
 // for a native frame.
@@ -87,11 +97,11 @@ int main(int argc, char** argv) {
         StartMusic(kSoundtrackPath);
     }
 
-    FrameLoopSource source = {PlatformTicks, PlatformEscapeState, PlatformSleep, StepFrame,
+    FrameLoopSource source = {PlatformTicks, PlatformEscapeState, PlatformSleep, StepShowFrame,
                               nullptr};
     if (session) {
         BeginShowSession(startMs, options.loopStartMs, options.loopEndMs, options.maker);
-        source.stepFrame = StepSessionFrame;
+        stepShow = StepSessionFrame;
         source.demoTime = ShowSessionTime;
     }
     const uint32_t started = PlatformTicks();

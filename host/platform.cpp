@@ -20,6 +20,7 @@ int frameHeight = kDefaultFrameHeight;
 namespace {
 
 constexpr int kMakerKeyQueue = 16; // presses between two frames; more are dropped
+constexpr int kSoundOutputQueue = 8; // outputs come and go a few at a time; more are dropped
 
 struct PlatformState {
     SDL_Window* window;
@@ -34,6 +35,8 @@ struct PlatformState {
     bool makerKeys;
     MakerKeyPress keys[kMakerKeyQueue];
     int keyCount;
+    SoundOutputChange outputChanges[kSoundOutputQueue];
+    int outputChangeCount;
 };
 
 PlatformState platform;
@@ -151,6 +154,15 @@ void KeepMakerKey(const SDL_KeyboardEvent& key) {
     if (maker == MakerKeyNone || platform.keyCount == kMakerKeyQueue) return;
     const bool shift = (key.keysym.mod & KMOD_SHIFT) != 0;
     platform.keys[platform.keyCount++] = MakerKeyPress{maker, shift, key.timestamp};
+}
+
+void KeepSoundOutputChange(const SDL_AudioDeviceEvent& event) {
+    if (event.iscapture || platform.outputChangeCount == kSoundOutputQueue) return;
+    const bool added = event.type == SDL_AUDIODEVICEADDED;
+    // An added output only says "try now" (SDL names every output at start): one will do.
+    const int last = platform.outputChangeCount - 1;
+    if (added && last >= 0 && platform.outputChanges[last].added) return;
+    platform.outputChanges[platform.outputChangeCount++] = SoundOutputChange{added, event.which};
 }
 
 } // namespace
@@ -337,7 +349,8 @@ void PlatformSleep(uint32_t ms) {
 }
 
 int32_t PlatformEscapeState() {
-    if (!platform.videoReady) return 0;
+    // The sound output's events come without a window too (SDL starts its events with audio).
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) platform.escapePressed = true;
@@ -346,6 +359,8 @@ int32_t PlatformEscapeState() {
         if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
             platform.escapePressed = true;
         if (event.type == SDL_KEYDOWN && platform.makerKeys) KeepMakerKey(event.key);
+        if (event.type == SDL_AUDIODEVICEADDED || event.type == SDL_AUDIODEVICEREMOVED)
+            KeepSoundOutputChange(event.adevice);
     }
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     // The classic key-state word: top bit for "down now", bottom bit for "pressed since the
@@ -367,6 +382,15 @@ bool PlatformNextMakerKey(MakerKeyPress* press) {
     *press = platform.keys[0];
     --platform.keyCount;
     for (int i = 0; i < platform.keyCount; ++i) platform.keys[i] = platform.keys[i + 1];
+    return true;
+}
+
+bool PlatformNextSoundOutputChange(SoundOutputChange* change) {
+    if (platform.outputChangeCount == 0) return false;
+    *change = platform.outputChanges[0];
+    --platform.outputChangeCount;
+    for (int i = 0; i < platform.outputChangeCount; ++i)
+        platform.outputChanges[i] = platform.outputChanges[i + 1];
     return true;
 }
 

@@ -39,13 +39,21 @@ void PlatformSwapBuffers();
 uint32_t PlatformTicks();
 void PlatformSleep(uint32_t ms);
 // Nonzero while Escape is down or when it was pressed since the previous call; a request to
-// close the window counts as Escape. Pumps the window's events.
+// close the window counts as Escape. Pumps the events of the window and the sound outputs.
 int32_t PlatformEscapeState();
 // While on, the events that PlatformEscapeState pumps also yield the makers' keys (the arrows
 // repeat while held), kept in order for PlatformNextMakerKey.
 void PlatformTakeMakerKeys(bool on);
 // The oldest key press not yet taken; false when there is none.
 bool PlatformNextMakerKey(MakerKeyPress* press);
+// A sound output came or went, as PlatformEscapeState pumped it: an output added, or the one
+// that `device` names (as the sound layer's output is named) removed. Capture devices are left out.
+struct SoundOutputChange {
+    bool added;
+    uint32_t device;
+};
+// The oldest change not yet taken; false when there is none.
+bool PlatformNextSoundOutputChange(SoundOutputChange* change);
 // The folder the program was started from, with a trailing separator; empty where unknown.
 std::string PlatformProgramFolder();
 void PlatformHideCursor();

@@ -3,8 +3,6 @@
 #include <mpg123.h>
 #include <cstdio>
 
-#include <cstdio>
-
 #include "music/band_analysis.h"
 
 struct Mp3Stream {
@@ -79,6 +77,17 @@ bool SeekMp3Stream(Mp3Stream* stream, int64_t frame) {
     const off_t reached = mpg123_seek(stream->handle, static_cast<off_t>(frame), SEEK_SET);
     // Where the decoder cannot go (past the end) the stream is silent from here on.
     stream->ended = reached < 0;
+    return !stream->ended;
+}
+
+int64_t Mp3StreamPlace(Mp3Stream* stream) {
+    const off_t place = mpg123_tell(stream->handle);
+    return place > 0 ? place : 0;
+}
+
+bool SkipMp3Stream(Mp3Stream* stream, int64_t frames) {
+    if (stream->ended) return false;
+    stream->ended = mpg123_seek(stream->handle, static_cast<off_t>(frames), SEEK_CUR) < 0;
     return !stream->ended;
 }
 

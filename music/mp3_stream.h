@@ -15,4 +15,8 @@ int ReadMp3Stream(Mp3Stream* stream, float* stereo, int frames);
 // Moves to stereo frame `frame` of the decoded file (0 is its first). False where the decoder
 // cannot go (past the end): the stream is then silent.
 bool SeekMp3Stream(Mp3Stream* stream, int64_t frame);
+// The frame the next read decodes (0 is the file's first).
+int64_t Mp3StreamPlace(Mp3Stream* stream);
+// Moves `frames` on from where the stream stands, without decoding them; false as SeekMp3Stream.
+bool SkipMp3Stream(Mp3Stream* stream, int64_t frames);
 void CloseMp3Stream(Mp3Stream* stream);

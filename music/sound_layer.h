@@ -39,6 +39,21 @@ void CloseSoundStream(Mp3Stream* stream);
 // null while the unit is off or before anything has been played. Valid until the next call.
 const float* SoundSpectrum();
 
+// The SDL host hands over its outputs' comings and goings (SDL_AUDIODEVICEREMOVED, ADDED), each
+// with the show's time then. When `device`, as the removal names it, is this layer's output, the
+// layer closes it, says so in one line and plays on silently by its clock from showMs: this
+// thread decodes the stream as if it were heard, so the spectrum is the music's at that time.
+void SoundOutputRemoved(uint32_t device, int32_t showMs);
+// After a loss, an output added is opened as the default output and the stream plays on it from
+// showMs (paused, it waits there). One that cannot be opened leaves the layer silent, said in a
+// line, until the next comes.
+void SoundOutputAdded(int32_t showMs);
+// True from a loss of the output until another one plays.
+bool SoundOutputLost();
+// The place of the playing stream (frames from the file's start) that the listener hears now;
+// false while paused, with no stream, or before the place last played or cued is heard.
+bool SoundPlaceHeard(int64_t* frame);
+
 // Frames handed to the output since it opened (written, not necessarily heard yet).
 uint32_t SoundFramesWritten();
 // Frames estimated to have reached the listener by now.

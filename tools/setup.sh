@@ -97,7 +97,7 @@ apt_install() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 
-# build_tree DIR [cmake options...]
+# build_tree DIR [cmake options...]; with LOCKSTEP_BUILD_TARGET set, only that target is built.
 build_tree() {
   local dir=$1; shift
   run_step "building $dir/" build_tree_quietly "$dir" "$@"
@@ -106,7 +106,7 @@ build_tree() {
 build_tree_quietly() {
   local dir=$1; shift
   cmake -S "$ROOT" -B "$ROOT/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
-    cmake --build "$ROOT/$dir" -j "$(nproc)"
+    cmake --build "$ROOT/$dir" -j "$(nproc)" ${LOCKSTEP_BUILD_TARGET:+--target "$LOCKSTEP_BUILD_TARGET"}
 }
 
 # Generates data/ when it is missing or older than the generator.

@@ -19,3 +19,6 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:libdbus\nleak:libX11\nleak:libasound\nleak:libpulse\n";
 }
 extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1"; }
+extern "C" const char* __tsan_default_options() {
+    return "suppressions=" LOCKSTEP_TSAN_SUPPRESSIONS;
+}
