@@ -268,8 +268,10 @@ bool StepStill() {
         BeginFrame();
         StepFrame(t);
         // Each frame is drawn before the next is issued: the budget then counts drawing, and
-        // no backlog of frames stands between the still and the read of the canvas.
-        glFinish();
+        // no backlog of frames stands between the still and the read of the canvas. Browsers
+        // make WebGL's finish a flush; reading a pixel back waits.
+        uint8_t pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
         show.demoTime = t;
         ++show.frames;
         SayPictureBack();
