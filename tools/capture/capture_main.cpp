@@ -180,10 +180,10 @@ int OpenOutputStreams() {
                 break;
             }
         }
-        const VideoSpec spec = {frameWidth, frameHeight, args.videoWidth, args.videoHeight,
+        const VideoSpec video = {frameWidth, frameHeight, args.videoWidth, args.videoHeight,
                                 args.fps, durationMs, withSound ? kSoundtrackPath : nullptr,
                                 soundStart};
-        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), spec)) {
+        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), video)) {
             fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
             return kExitFailed;
         }

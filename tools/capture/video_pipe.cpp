@@ -29,24 +29,24 @@ bool ProgramOnPath(const char* name) {
     return false;
 }
 
-bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, const VideoSpec& spec) {
+bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, const VideoSpec& video) {
     pipe->pid = -1;
     pipe->fd = -1;
     // A dead ffmpeg must show up as a failed write, not end this process.
     signal(SIGPIPE, SIG_IGN);
-    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
-    const std::string rate = std::to_string(spec.fps);
-    const char* soundtrackPath = spec.soundtrackPath;
+    const std::string size = std::to_string(video.width) + "x" + std::to_string(video.height);
+    const std::string rate = std::to_string(video.fps);
+    const char* soundtrackPath = video.soundtrackPath;
     char duration[32], soundStart[32];
-    snprintf(duration, sizeof duration, "%.3f", spec.durationMs / 1000.0);
-    snprintf(soundStart, sizeof soundStart, "%.3f", spec.soundStartMs / 1000.0);
+    snprintf(duration, sizeof duration, "%.3f", video.durationMs / 1000.0);
+    snprintf(soundStart, sizeof soundStart, "%.3f", video.soundStartMs / 1000.0);
     std::string filter = "vflip";
-    if (spec.videoWidth > spec.width || spec.videoHeight > spec.height) {
+    if (video.videoWidth > video.width || video.videoHeight > video.height) {
         // Even offsets keep the frame's edges on whole pixels of the halved colour planes.
-        const int x = (spec.videoWidth - spec.width) / 2 & ~1;
-        const int y = (spec.videoHeight - spec.height) / 2 & ~1;
-        filter += ",pad=" + std::to_string(spec.videoWidth) + ":" +
-                  std::to_string(spec.videoHeight) + ":" + std::to_string(x) + ":" +
+        const int x = (video.videoWidth - video.width) / 2 & ~1;
+        const int y = (video.videoHeight - video.height) / 2 & ~1;
+        filter += ",pad=" + std::to_string(video.videoWidth) + ":" +
+                  std::to_string(video.videoHeight) + ":" + std::to_string(x) + ":" +
                   std::to_string(y) + ":black";
     }
     std::vector<std::string> args = {

@@ -22,8 +22,8 @@ struct VideoSpec {
     int32_t soundStartMs;
 };
 
-// Starts ffmpeg writing outPath as the spec says.
-bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, const VideoSpec& spec);
+// Starts ffmpeg writing outPath as `video` says.
+bool OpenVideoPipe(VideoPipe* pipe, const char* outPath, const VideoSpec& video);
 bool WriteVideoFrame(VideoPipe* pipe, const uint8_t* rgba, size_t bytes);
 // Closes the pipe and waits for ffmpeg; true when it finished cleanly.
 bool CloseVideoPipe(VideoPipe* pipe);
