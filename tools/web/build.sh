@@ -4,8 +4,9 @@
 # data set with the loading picture first, so the page can show it while the rest arrives) and
 # the soundtrack (data/moravinte.mp3, fetched on its own: it does not compress). Any static
 # server can serve the folder. Beside them lockstep.html, the same page as one file that holds
-# all the others and so plays when opened from disk, and README.txt. kissfft's sources come from Debian's source package, once, into
-# build-web/deps/; the data set comes from the native generator.
+# all the others and so plays when opened from disk, and README.txt. kissfft's sources come from
+# Debian's source package, once, into build-web/deps/; the data set comes from the native
+# generator.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tools/setup.sh"
