@@ -9,7 +9,6 @@
 #include <SDL.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/percentile.h"
 #include "host/display.h"
 #include "host/frame_loop.h"
 #include "host/maker_session.h"
@@ -95,12 +95,6 @@ void Presser(int rounds) {
         }
     }
     stop = true;
-}
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(p * (v.size() - 1) + 0.5)];
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/percentile.h"
 #include "host/platform.h"
 #include "host/sound_output.h"
 #include "music/music.h"
@@ -52,12 +52,6 @@ bool NewPipe(const std::string& path) {
     reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
     setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
     return reader >= 0;
-}
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[static_cast<size_t>(p * (v.size() - 1) + 0.5)];
 }
 
 } // namespace
