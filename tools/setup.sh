@@ -30,8 +30,9 @@ LOCKSTEP_WEB_PACKAGES=(
 )
 # The release (tools/release.sh): the Linux folder is built in a Debian 11 root made with
 # debootstrap, from Debian's source packages (dpkg-source), and the web folder is zipped. The
-# release check (tools/release_check.sh) runs the Linux folder in bare Debian roots.
-LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip)
+# release check (tools/release_check.sh) runs the Linux folder in bare Debian roots and reads its
+# symbols (objdump, readelf).
+LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip binutils)
 # The makers' own tools: host/glad/generate.sh remakes the committed GL loader; the fresh-machine
 # check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
 LOCKSTEP_LOADER_PACKAGES=(python3-glad)
