@@ -15,6 +15,7 @@
 #include "assets/raw_image.h"
 #include "assets/texture_slots.h"
 #include "host/display.h"
+#include "tools/out_file.h"
 
 namespace {
 
@@ -54,26 +55,36 @@ template <typename F> double MedianMs(F&& f) {
     return Measure(f).wallMs;
 }
 
+// The files measured are this benchmark's own: one it cannot write leaves nothing to measure.
+[[noreturn]] void StopCannotWrite(const std::string& path, const char* reason) {
+    fprintf(stderr, "loader_bench: cannot write %s: %s\n", path.c_str(), reason);
+    exit(1);
+}
+
 // A mesh file like the exporter writes them: six-decimal coordinates, one record a line.
 size_t WriteMeshText(const std::string& path, int vertices, int triangles, int frames,
                      bool animated) {
-    FILE* f = fopen(path.c_str(), "wb");
+    OutFile out;
+    OutFile* f = &out;
+    const char* reason = nullptr;
+    if (!OpenOutFile(f, path, &reason)) StopCannotWrite(path, reason);
     if (animated)
-        fprintf(f, "bench %d %d %d 0.000000 0.000000 0.000000\n", vertices, triangles, frames);
+        PrintOutFile(f, "bench %d %d %d 0.000000 0.000000 0.000000\n", vertices, triangles, frames);
     else
-        fprintf(f, "bench %d %d 0.000000 0.000000 0.000000\n", vertices, triangles);
+        PrintOutFile(f, "bench %d %d 0.000000 0.000000 0.000000\n", vertices, triangles);
     unsigned seed = 12345;
     auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFF; };
     for (int fr = 0; fr < frames; ++fr) {
         for (int v = 0; v < vertices; ++v) {
-            fprintf(f, "%d %f %f %f %f %f\n", v, next() / 300.0 - 100, next() / 300.0 - 100,
-                    next() / 300.0 - 100, next() / 65536.0, next() / 65536.0);
+            PrintOutFile(f, "%d %f %f %f %f %f\n", v, next() / 300.0 - 100, next() / 300.0 - 100,
+                         next() / 300.0 - 100, next() / 65536.0, next() / 65536.0);
         }
     }
     for (int t = 0; t < triangles; ++t)
-        fprintf(f, "%d %d %d %d\n", t, next() % vertices, next() % vertices, next() % vertices);
-    long size = ftell(f);
-    fclose(f);
+        PrintOutFile(f, "%d %d %d %d\n", t, next() % vertices, next() % vertices,
+                     next() % vertices);
+    long size = ftell(out.file);
+    if (!CloseOutFile(f, &reason)) StopCannotWrite(path, reason);
     return static_cast<size_t>(size);
 }
 
@@ -140,9 +151,8 @@ void BenchTexture(const std::string& dir) {
     std::string path = dir + "/picture_1024x1024.raw";
     std::vector<uint8_t> pixels(static_cast<size_t>(kPictureSide) * kPictureSide * 4);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 31 + i / 4096);
-    FILE* f = fopen(path.c_str(), "wb");
-    fwrite(pixels.data(), 1, pixels.size(), f);
-    fclose(f);
+    const char* reason = nullptr;
+    if (!WriteWholeFile(path, pixels.data(), pixels.size(), &reason)) StopCannotWrite(path, reason);
 
     auto loadOnce = [&] {
         if (LoadTexture(path.c_str()) != 0) abort();

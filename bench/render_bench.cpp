@@ -266,8 +266,9 @@ int main(int argc, char** argv) {
         Frame(&grid.mesh, WholeFrame);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, frameWidth, frameHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-        if (!WritePngBottomUp(pngPath, frame.data(), frameWidth, frameHeight)) {
-            fprintf(stderr, "render_bench: cannot write %s\n", pngPath);
+        const char* reason = nullptr;
+        if (!WritePngBottomUp(pngPath, frame.data(), frameWidth, frameHeight, &reason)) {
+            fprintf(stderr, "render_bench: cannot write %s: %s\n", pngPath, reason);
             return 1;
         }
     }

@@ -34,6 +34,7 @@ cmake --build "$BUILD" -j "$(nproc)" >/dev/null
 GEN=$BUILD/bin/lockstep-datagen
 if [ -x "$GEN" ] && { [ ! -f "$ROOT/data/.complete" ] || [ "$GEN" -nt "$ROOT/data/.complete" ]; }; then
   echo "bench: generating data/"
+  rm -f "$ROOT/data/.complete"
   "$GEN" "$ROOT/data" >/dev/null && touch "$ROOT/data/.complete"
 fi
 [ -f "$ROOT/data/.complete" ] || echo "bench: no generated data set; measuring the show without content"
@@ -151,5 +152,6 @@ mkdir -p "$(dirname "$JSON")"
   done
   echo "  }"
   echo "}"
-} >"$JSON"
+} >"$JSON.part"
+mv "$JSON.part" "$JSON"
 echo "bench: figures written to $JSON"

@@ -32,6 +32,7 @@
 #include "render/screen_quads.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"
+#include "tools/out_file.h"
 
 // --- Allocation counting. Every malloc and operator new in the process passes through here;
 // only those called directly from this executable's own code (the demo library is linked in
@@ -308,17 +309,17 @@ void PrintRatio(const PathStats& stats, int g, int over, int under) {
 }
 
 // "fast_over_NAME": {"city": {"frame_ms": R, "cpu_ms": R}, ...}, scenes without both left out.
-void WriteRatios(FILE* f, const PathStats& stats, int over, int under) {
-    fprintf(f, "    \"%s_over_%s\": {", kPathNames[over], kPathNames[under]);
+void WriteRatios(OutFile* f, const PathStats& stats, int over, int under) {
+    PrintOutFile(f, "    \"%s_over_%s\": {", kPathNames[over], kPathNames[under]);
     const char* separator = "";
     for (int g = 0; g < kSceneGroups; ++g) {
         if (!HasRatio(stats, g, over, under)) continue;
-        fprintf(f, "%s\"%s\": {\"frame_ms\": %.3f, \"cpu_ms\": %.3f}", separator,
-                kGroupNames[g], stats[over][g].medianMs / stats[under][g].medianMs,
-                stats[over][g].medianCpuMs / stats[under][g].medianCpuMs);
+        PrintOutFile(f, "%s\"%s\": {\"frame_ms\": %.3f, \"cpu_ms\": %.3f}", separator,
+                     kGroupNames[g], stats[over][g].medianMs / stats[under][g].medianMs,
+                     stats[over][g].medianCpuMs / stats[under][g].medianCpuMs);
         separator = ", ";
     }
-    fprintf(f, "}");
+    PrintOutFile(f, "}");
 }
 
 } // namespace
@@ -426,41 +427,48 @@ int main(int argc, char** argv) {
         printf("allocations: not counted in a sanitizer build\n");
 
     if (jsonPath) {
-        FILE* f = fopen(jsonPath, "w");
-        if (!f) {
-            fprintf(stderr, "show_bench: cannot write %s\n", jsonPath);
+        OutFile json;
+        OutFile* f = &json;
+        const char* reason = nullptr;
+        if (!OpenOutFile(f, jsonPath, &reason)) {
+            fprintf(stderr, "show_bench: cannot write %s: %s\n", jsonPath, reason);
             return 1;
         }
-        fprintf(f, "{\n  \"frames\": %d,\n  \"renderer\": \"%s\",\n  \"gl_version\": \"%s\",\n",
-                frames, renderer ? renderer : "", version ? version : "");
-        fprintf(f, "  \"cores\": %ld,\n  \"paths\": {\n", sysconf(_SC_NPROCESSORS_ONLN));
+        PrintOutFile(f,
+                     "{\n  \"frames\": %d,\n  \"renderer\": \"%s\",\n  \"gl_version\": \"%s\",\n",
+                     frames, renderer ? renderer : "", version ? version : "");
+        PrintOutFile(f, "  \"cores\": %ld,\n  \"paths\": {\n", sysconf(_SC_NPROCESSORS_ONLN));
         bool firstPath = true;
         for (int p = 0; p < kPaths; ++p) {
             if (!stats[p][0].frames && !stats[p][kSceneGroups - 1].frames) continue;
-            fprintf(f, "%s    \"%s\": {\n", firstPath ? "" : ",\n", kPathNames[p]);
+            PrintOutFile(f, "%s    \"%s\": {\n", firstPath ? "" : ",\n", kPathNames[p]);
             firstPath = false;
             for (int g = 0; g < kSceneGroups; ++g)
-                fprintf(f,
-                        "      \"%s\": {\"frames\": %d, \"median_fps\": %.1f, \"p5_fps\": %.1f, "
-                        "\"worst_ms\": %.1f, \"median_cpu_ms\": %.1f}%s\n",
-                        kGroupNames[g], stats[p][g].frames, Fps(stats[p][g].medianMs),
-                        Fps(stats[p][g].p95Ms), stats[p][g].worstMs, stats[p][g].medianCpuMs,
-                        g + 1 < kSceneGroups ? "," : "");
-            fprintf(f, "    }");
+                PrintOutFile(
+                    f,
+                    "      \"%s\": {\"frames\": %d, \"median_fps\": %.1f, \"p5_fps\": %.1f, "
+                    "\"worst_ms\": %.1f, \"median_cpu_ms\": %.1f}%s\n",
+                    kGroupNames[g], stats[p][g].frames, Fps(stats[p][g].medianMs),
+                    Fps(stats[p][g].p95Ms), stats[p][g].worstMs, stats[p][g].medianCpuMs,
+                    g + 1 < kSceneGroups ? "," : "");
+            PrintOutFile(f, "    }");
         }
-        fprintf(f, "\n  },\n  \"ratios\": {\n");
+        PrintOutFile(f, "\n  },\n  \"ratios\": {\n");
         WriteRatios(f, stats, FramePathFast, FramePathLiteral);
-        fprintf(f, ",\n");
+        PrintOutFile(f, ",\n");
         WriteRatios(f, stats, FramePathFast, kFloorPath);
-        fprintf(f, "\n");
-        fprintf(f, "  },\n  \"setup_ms\": %.0f,\n  \"load_ms\": %.0f,\n", setUpMs, loadMs);
+        PrintOutFile(f, "\n");
+        PrintOutFile(f, "  },\n  \"setup_ms\": %.0f,\n  \"load_ms\": %.0f,\n", setUpMs, loadMs);
         if (LOCKSTEP_COUNT_ALLOCATIONS)
-            fprintf(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": %ld\n}\n", steadyFrames,
-                    steadyAllocations);
+            PrintOutFile(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": %ld\n}\n",
+                         steadyFrames, steadyAllocations);
         else
-            fprintf(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": null\n}\n",
-                    steadyFrames);
-        fclose(f);
+            PrintOutFile(f, "  \"steady_frames\": %d,\n  \"steady_allocations\": null\n}\n",
+                         steadyFrames);
+        if (!CloseOutFile(f, &reason)) {
+            fprintf(stderr, "show_bench: cannot write %s: %s\n", jsonPath, reason);
+            return 1;
+        }
     }
     PlatformShutdown();
     return 0;

@@ -47,8 +47,9 @@ int main(int argc, char** argv) {
     if (argc == 4) {
         std::vector<uint8_t> picture(size_t(w[0]) * h[0] * kChannels);
         DifferencePicture(pictures[0], pictures[1], w[0], h[0], kGain, picture.data());
-        if (!WritePngBottomUp(argv[3], picture.data(), w[0], h[0])) {
-            fprintf(stderr, "still_diff: cannot write %s\n", argv[3]);
+        const char* reason = nullptr;
+        if (!WritePngBottomUp(argv[3], picture.data(), w[0], h[0], &reason)) {
+            fprintf(stderr, "still_diff: cannot write %s: %s\n", argv[3], reason);
             status = 1;
         }
     }

@@ -227,8 +227,10 @@ def main():
     result["load_after"] = os.getloadavg()[0]
     print("load average %.1f before, %.1f after" % (result["load_before"], result["load_after"]))
     if args.json:
-        with open(args.json, "w") as f:
-            json.dump(result, f, indent=1)
+        try:
+            devtools.write_whole(args.json, json.dumps(result, indent=1).encode())
+        except OSError as e:
+            sys.exit("web_bench: cannot write %s: %s" % (args.json, e.strerror))
 
 
 if __name__ == "__main__":

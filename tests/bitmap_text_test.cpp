@@ -77,7 +77,10 @@ void SavePixelBuffer(const std::string& name) {
     }
     std::string path = std::string(LOCKSTEP_TEST_OUTPUT_DIR) + "/" + name + ".png";
     EXPECT_EQ(system(("mkdir -p " + std::string(LOCKSTEP_TEST_OUTPUT_DIR)).c_str()), 0);
-    EXPECT_TRUE(WritePngBottomUp(path.c_str(), rgba.data(), kPixelBufferWidth, kPixelBufferHeight));
+    const char* reason = "";
+    EXPECT_TRUE(
+        WritePngBottomUp(path.c_str(), rgba.data(), kPixelBufferWidth, kPixelBufferHeight, &reason))
+        << reason;
 }
 
 struct TextTest : ::testing::Test {

@@ -29,10 +29,12 @@ run_step "building the Linux folder" "$ROOT/tools/linux/build.sh"
 run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
 run_step "building the web page" "$ROOT/tools/web/build.sh"
 
-rm -rf "$OUT"
-mkdir -p "$OUT"
-cp "$ROOT/dist/lockstep-linux-x86_64.tar.gz" "$ROOT/dist/lockstep-win64.zip" "$OUT/"
-(cd "$ROOT/dist" && zip -qr -X "$OUT/lockstep-web.zip" lockstep-web)
+# The release is made beside its final folder and takes its name only once every file is whole.
+PART=$OUT.part
+rm -rf "$OUT" "$PART"
+mkdir -p "$PART"
+cp "$ROOT/dist/lockstep-linux-x86_64.tar.gz" "$ROOT/dist/lockstep-win64.zip" "$PART/"
+(cd "$ROOT/dist" && zip -qr -X "$PART/lockstep-web.zip" lockstep-web)
 
 if [ -n "$VIDEO" ]; then
   install_packages "${LOCKSTEP_TEST_PACKAGES[@]}" # ffmpeg
@@ -40,9 +42,10 @@ if [ -n "$VIDEO" ]; then
     -j "$(nproc)"
   echo "release: rendering the whole show to lockstep-1080p.mp4"
   SDL_VIDEODRIVER=offscreen "$ROOT/build/bin/lockstep-capture" --root "$ROOT" --fps 60 \
-    --size 1440x1080 --video-size 1920x1080 --video "$OUT/lockstep-1080p.mp4"
+    --size 1440x1080 --video-size 1920x1080 --video "$PART/lockstep-1080p.mp4"
 fi
 
-(cd "$OUT" && sha256sum -- *.tar.gz *.zip $([ -z "$VIDEO" ] || echo *.mp4) >SHA256SUMS)
+(cd "$PART" && sha256sum -- *.tar.gz *.zip $([ -z "$VIDEO" ] || echo *.mp4) >SHA256SUMS)
+mv "$PART" "$OUT"
 echo "release: wrote $OUT in $((SECONDS - started)) s:"
 (cd "$OUT" && ls -l --time-style=+ -- * | awk '{printf "  %-30s %9d bytes\n", $NF, $5}')

@@ -110,11 +110,13 @@ build_tree_quietly() {
     cmake --build "$ROOT/$dir" -j "$(nproc)" ${LOCKSTEP_BUILD_TARGET:+--target "$LOCKSTEP_BUILD_TARGET"}
 }
 
-# Generates data/ when it is missing or older than the generator.
+# Generates data/ when it is missing or older than the generator. data/.complete marks a whole
+# set: it goes before the generator runs and comes back only when the generator succeeds.
 generate_data() {
   local gen="$ROOT/build/bin/lockstep-datagen"
   [ -x "$gen" ] || return 0
   if [ ! -f "$ROOT/data/.complete" ] || [ "$gen" -nt "$ROOT/data/.complete" ]; then
+    rm -f "$ROOT/data/.complete"
     run_step "generating data/" "$gen" "$ROOT/data" && touch "$ROOT/data/.complete"
   fi
 }

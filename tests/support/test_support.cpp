@@ -64,7 +64,9 @@ std::string SaveFrame(const std::string& name) {
     fs::create_directories(LOCKSTEP_TEST_OUTPUT_DIR);
     std::string path = std::string(LOCKSTEP_TEST_OUTPUT_DIR) + "/" + name + ".png";
     std::vector<uint8_t> pixels = ReadFrame();
-    WritePngBottomUp(path.c_str(), pixels.data(), frameWidth, frameHeight);
+    const char* reason = nullptr;
+    if (!WritePngBottomUp(path.c_str(), pixels.data(), frameWidth, frameHeight, &reason))
+        fprintf(stderr, "cannot write %s: %s\n", path.c_str(), reason);
     return path;
 }
 

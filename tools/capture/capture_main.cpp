@@ -25,6 +25,7 @@
 #include "tools/capture/capture_args.h"
 #include "tools/capture/capture_levels.h"
 #include "tools/capture/video_pipe.h"
+#include "tools/out_file.h"
 #include "tools/png_writer.h"
 
 namespace fs = std::filesystem;
@@ -55,6 +56,22 @@ void MakeAbsolute(std::string* path) {
     if (!ec) *path = absolute.string();
 }
 
+// Every failed write is said the same way: the file and the system's reason.
+bool SayCannotWrite(const std::string& path, const char* reason) {
+    fprintf(stderr, "lockstep-capture: cannot write %s: %s\n", path.c_str(), reason);
+    return false;
+}
+
+// A file that could not be written would otherwise show only when its frame comes, after
+// minutes of drawing.
+bool CanWrite(const std::string& path) {
+    OutFile probe;
+    const char* reason = nullptr;
+    if (!OpenOutFile(&probe, path, &reason)) return SayCannotWrite(path, reason);
+    DiscardOutFile(&probe);
+    return true;
+}
+
 void WarnIfExists(const std::string& path) {
     std::error_code ec;
     if (!path.empty() && fs::exists(path, ec))
@@ -67,7 +84,8 @@ struct CaptureRun {
     CaptureSoundtrack soundtrack;
     std::vector<uint8_t> pixels;
     float spectrum[kSpectrumBins];
-    FILE* spectrumFile;
+    OutFile spectrumFile;
+    bool spectrumOpen;
     VideoPipe video;
     bool videoOpen;
     bool warnedFrames;
@@ -91,11 +109,10 @@ bool WriteFrameOutputs(const CaptureFrame& frame) {
     for (; run.nextStill < run.args.stills.size() &&
            run.args.stills[run.nextStill].timeMs == frame.timeMs;
          ++run.nextStill) {
-        const char* path = run.args.stills[run.nextStill].path.c_str();
-        if (!WritePngBottomUp(path, pixels, frameWidth, frameHeight)) {
-            fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
-            return false;
-        }
+        const std::string& path = run.args.stills[run.nextStill].path;
+        const char* reason = nullptr;
+        if (!WritePngBottomUp(path.c_str(), pixels, frameWidth, frameHeight, &reason))
+            return SayCannotWrite(path, reason);
     }
     // Extra frames serve stills only; the sequences keep their fixed rate.
     if (frame.index < 0) return true;
@@ -107,20 +124,20 @@ bool WriteFrameOutputs(const CaptureFrame& frame) {
                     run.args.framesDir.c_str());
             run.warnedFrames = true;
         }
-        if (!WritePngBottomUp(path, pixels, frameWidth, frameHeight)) {
-            fprintf(stderr, "lockstep-capture: cannot write %s\n", path);
-            return false;
-        }
+        const char* reason = nullptr;
+        if (!WritePngBottomUp(path, pixels, frameWidth, frameHeight, &reason))
+            return SayCannotWrite(path, reason);
     }
     if (run.videoOpen && !WriteVideoFrame(&run.video, pixels, FrameBytes())) {
         fprintf(stderr, "lockstep-capture: ffmpeg stopped taking frames\n");
         return false;
     }
-    if (run.spectrumFile) {
+    if (run.spectrumOpen) {
         int32_t type = 0, index = 0;
         SelectScene(frame.timeMs, &type, &index);
         const float level = SpectrumLevel(SpectrumBand(kTreeBandLowHz, kTreeBandHighHz));
-        fprintf(run.spectrumFile, "%d,%d,%.6f\n", frame.timeMs, type, level);
+        if (!PrintOutFile(&run.spectrumFile, "%d,%d,%.6f\n", frame.timeMs, type, level))
+            return SayCannotWrite(run.args.spectrumPath, strerror(run.spectrumFile.error));
     }
     return true;
 }
@@ -137,6 +154,9 @@ int PrepareOutputs() {
                         "ffmpeg), and there is none on PATH\n");
         return kExitFailed;
     }
+    for (const CaptureStill& still : args.stills)
+        if (!CanWrite(still.path)) return kExitFailed;
+    if (!args.videoPath.empty() && !CanWrite(args.videoPath)) return kExitFailed;
     for (const CaptureStill& still : args.stills) WarnIfExists(still.path);
     WarnIfExists(args.videoPath);
     WarnIfExists(args.spectrumPath);
@@ -160,12 +180,13 @@ int PrepareOutputs() {
 int OpenOutputStreams() {
     const CaptureArgs& args = run.args;
     if (!args.spectrumPath.empty()) {
-        run.spectrumFile = fopen(args.spectrumPath.c_str(), "w");
-        if (!run.spectrumFile) {
-            fprintf(stderr, "lockstep-capture: cannot write %s\n", args.spectrumPath.c_str());
+        const char* reason = nullptr;
+        if (!OpenOutFile(&run.spectrumFile, args.spectrumPath, &reason)) {
+            SayCannotWrite(args.spectrumPath, reason);
             return kExitFailed;
         }
-        fprintf(run.spectrumFile, "time_ms,scene_type,level\n");
+        run.spectrumOpen = true;
+        PrintOutFile(&run.spectrumFile, "time_ms,scene_type,level\n");
     }
     if (!args.videoPath.empty()) {
         int32_t regular = 0;
@@ -183,7 +204,9 @@ int OpenOutputStreams() {
         const VideoSpec video = {frameWidth, frameHeight, args.videoWidth, args.videoHeight,
                                 args.fps, durationMs, withSound ? kSoundtrackPath : nullptr,
                                 soundStart};
-        if (!OpenVideoPipe(&run.video, args.videoPath.c_str(), video)) {
+        // ffmpeg writes beside the final name; the video takes that name once it is whole.
+        const std::string temporary = TemporaryPathFor(args.videoPath);
+        if (!OpenVideoPipe(&run.video, temporary.c_str(), video)) {
             fprintf(stderr, "lockstep-capture: cannot start ffmpeg\n");
             return kExitFailed;
         }
@@ -216,17 +239,27 @@ bool CaptureFrames() {
     return true;
 }
 
+// The spectrum and the video take their names only when every frame went into them.
 int CloseOutputs(bool ok, Clock::time_point start) {
     bool closed = true;
-    if (run.spectrumFile && fclose(run.spectrumFile) != 0) {
-        fprintf(stderr, "lockstep-capture: cannot write %s\n", run.args.spectrumPath.c_str());
-        closed = false;
-    }
-    run.spectrumFile = nullptr;
-    if (run.videoOpen && !CloseVideoPipe(&run.video)) {
-        fprintf(stderr, "lockstep-capture: ffmpeg failed to write %s\n",
-                run.args.videoPath.c_str());
-        closed = false;
+    const char* reason = nullptr;
+    if (run.spectrumOpen && !ok)
+        DiscardOutFile(&run.spectrumFile);
+    else if (run.spectrumOpen && !CloseOutFile(&run.spectrumFile, &reason))
+        closed = SayCannotWrite(run.args.spectrumPath, reason);
+    run.spectrumOpen = false;
+    if (run.videoOpen) {
+        const std::string& path = run.args.videoPath;
+        const bool encoded = CloseVideoPipe(&run.video);
+        if (!encoded) {
+            fprintf(stderr, "lockstep-capture: ffmpeg failed to write %s\n", path.c_str());
+            closed = false;
+        }
+        if (encoded && ok) {
+            if (!MoveIntoPlace(path, &reason)) closed = SayCannotWrite(path, reason);
+        } else {
+            unlink(TemporaryPathFor(path).c_str());
+        }
     }
     run.videoOpen = false;
     if (!ok || !closed) return kExitFailed;

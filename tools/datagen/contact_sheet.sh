@@ -33,6 +33,8 @@ for shot in "${SHOTS[@]}"; do
 done
 SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} \
   "$BUILD/bin/lockstep-capture" --root "$SHOW_ROOT" --fps "$FPS" --to 103000 "${args[@]}"
+# Made beside its final name, which it takes once whole.
 montage "${labels[@]}" -font DejaVu-Sans -tile 5x4 -geometry 320x240+4+4 -pointsize 13 -background '#202020' \
-  -fill white -depth 8 "$OUT"
+  -fill white -depth 8 "PNG:$OUT.part" || { rm -f "$OUT.part"; exit 1; }
+mv -f "$OUT.part" "$OUT"
 echo "contact sheet: $OUT"

@@ -50,16 +50,16 @@ bool EndsWith(const char* name, const char* ending) {
 
 } // namespace
 
+// Stops at the first file that cannot be written: the disk that refused it refuses the rest.
 bool WriteVisualData(const std::string& dir) {
-    bool ok = true;
     for (const PictureFile& file : kPictures)
-        ok = WriteRawPicture(dir + "/" + file.name, file.make()) && ok;
+        if (!WriteRawPicture(dir + "/" + file.name, file.make())) return false;
     for (const MeshFile& file : kMeshes) {
         GenMesh mesh = file.make();
         std::string path = dir + "/" + file.name;
-        ok = (EndsWith(file.name, ".baf") ? WriteAnimatedMesh(path, file.tag, mesh)
-                                          : WriteStaticMesh(path, file.tag, mesh)) &&
-             ok;
+        if (!(EndsWith(file.name, ".baf") ? WriteAnimatedMesh(path, file.tag, mesh)
+                                          : WriteStaticMesh(path, file.tag, mesh)))
+            return false;
     }
-    return ok;
+    return true;
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/out_file.h"
+
 float Dot(V3 a, V3 b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
@@ -215,40 +217,40 @@ bool AppendFrames(GenMesh* mesh, const GenMesh& next) {
     return true;
 }
 
+// Every file is written whole or not at all; a failure names the file and the system's reason.
+static bool SayCannotWrite(const std::string& path, const char* reason) {
+    std::fprintf(stderr, "lockstep-datagen: cannot write %s: %s\n", path.c_str(), reason);
+    return false;
+}
+
 bool WriteRawPicture(const std::string& path, const Picture& pic) {
     std::vector<uint8_t> bytes = PictureBytes(pic);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "lockstep-datagen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    const char* reason = nullptr;
+    return WriteWholeFile(path, bytes.data(), bytes.size(), &reason) ||
+           SayCannotWrite(path, reason);
 }
 
 // Coordinates keep three decimals: finer than any detail, and the same text on every run.
 static bool WriteMeshText(const std::string& path, const char* tag, const GenMesh& mesh,
                           bool animated) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "lockstep-datagen: cannot write %s\n", path.c_str());
-        return false;
-    }
+    OutFile out;
+    const char* reason = nullptr;
+    if (!OpenOutFile(&out, path, &reason)) return SayCannotWrite(path, reason);
     int vertexCount = MeshVertexCount(mesh), triangleCount = MeshTriangleCount(mesh);
     if (animated)
-        std::fprintf(file, "%s\n%d %d %d\n0 0 0\n", tag, vertexCount, triangleCount,
+        PrintOutFile(&out, "%s\n%d %d %d\n0 0 0\n", tag, vertexCount, triangleCount,
                      mesh.frameCount);
     else
-        std::fprintf(file, "%s\n%d %d\n0 0 0\n", tag, vertexCount, triangleCount);
-    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+        PrintOutFile(&out, "%s\n%d %d\n0 0 0\n", tag, vertexCount, triangleCount);
+    for (size_t i = 0; i < mesh.vertices.size() && out.error == 0; ++i) {
         const GenVertex& v = mesh.vertices[i];
-        std::fprintf(file, "%d %.3f %.3f %.3f %.4f %.4f\n", static_cast<int>(i) % vertexCount,
+        PrintOutFile(&out, "%d %.3f %.3f %.3f %.4f %.4f\n", static_cast<int>(i) % vertexCount,
                      v.p.x, v.p.y, v.p.z, v.u, v.v);
     }
-    for (int t = 0; t < triangleCount; ++t)
-        std::fprintf(file, "%d %u %u %u\n", t, mesh.triangles[t * 3], mesh.triangles[t * 3 + 1],
+    for (int t = 0; t < triangleCount && out.error == 0; ++t)
+        PrintOutFile(&out, "%d %u %u %u\n", t, mesh.triangles[t * 3], mesh.triangles[t * 3 + 1],
                      mesh.triangles[t * 3 + 2]);
-    return std::fclose(file) == 0;
+    return CloseOutFile(&out, &reason) || SayCannotWrite(path, reason);
 }
 
 bool WriteStaticMesh(const std::string& path, const char* tag, const GenMesh& mesh) {

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
                      error.message().c_str());
         return 1;
     }
-    bool ok = WriteVisualData(dir);
-    ok = WriteSoundtrack((dir + "/moravinte.mp3").c_str()) && ok;
+    // The first failure ends the run; every file already written is whole.
+    bool ok = WriteVisualData(dir) && WriteSoundtrack((dir + "/moravinte.mp3").c_str());
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 
 #include "tools/datagen/synth_core.h"
 #include "tools/datagen/synth_song.h"
+#include "tools/out_file.h"
 
 namespace {
 const int kBitrateKbps = 192;
@@ -63,15 +64,16 @@ bool EncodeMp3(const Mix* mix, std::vector<unsigned char>* mp3) {
 
 bool WriteSoundtrack(const char* path) {
     // Opened first, so that a bad path fails before seconds of synthesis.
-    FILE* f = fopen(path, "wb");
-    if (!f) {
-        fprintf(stderr, "soundtrack: cannot write %s\n", path);
+    OutFile out;
+    const char* reason = nullptr;
+    if (!OpenOutFile(&out, path, &reason)) {
+        fprintf(stderr, "lockstep-datagen: cannot write %s: %s\n", path, reason);
         return false;
     }
     Mix mix;
     bool ok = CreateMix(&mix);
     if (!ok) {
-        fprintf(stderr, "soundtrack: not enough memory for %lld frames\n",
+        fprintf(stderr, "lockstep-datagen: not enough memory for %lld frames of the soundtrack\n",
                 (long long)SongFrameCount());
     }
     std::vector<unsigned char> mp3;
@@ -79,15 +81,14 @@ bool WriteSoundtrack(const char* path) {
         RenderSong(&mix);
         ok = EncodeMp3(&mix, &mp3);
         FreeMix(&mix);
-        if (!ok) fprintf(stderr, "soundtrack: mp3 encoding failed\n");
+        if (!ok) fprintf(stderr, "lockstep-datagen: the soundtrack's mp3 encoding failed\n");
     }
-    if (ok && fwrite(mp3.data(), 1, mp3.size(), f) != mp3.size()) {
-        fprintf(stderr, "soundtrack: cannot write %s\n", path);
-        ok = false;
+    if (!ok) {
+        DiscardOutFile(&out);
+        return false;
     }
-    if (fclose(f) != 0 && ok) {
-        fprintf(stderr, "soundtrack: cannot write %s\n", path);
-        ok = false;
-    }
-    return ok;
+    WriteOutFile(&out, mp3.data(), mp3.size());
+    if (CloseOutFile(&out, &reason)) return true;
+    fprintf(stderr, "lockstep-datagen: cannot write %s: %s\n", path, reason);
+    return false;
 }

@@ -16,7 +16,9 @@ enable_source_packages
 
 TREE=$ROOT/build-web
 DEPS=$TREE/deps
-STAGE=$ROOT/dist/lockstep-web
+SITE=$ROOT/dist/lockstep-web
+# The folder is made beside its final place and takes its name only once whole.
+STAGE=$SITE.part
 JOBS=$(nproc)
 source "$ROOT/tools/debian_sources.sh"
 # Emscripten's optimising link runs acorn, which Debian keeps in its own Node.js folder.
@@ -43,7 +45,7 @@ emcmake cmake -S "$ROOT" -B "$TREE/show" -DCMAKE_BUILD_TYPE=Release \
   -DLOCKSTEP_WEB_KISSFFT="$KISSFFT" >/dev/null
 cmake --build "$TREE/show" --target lockstep -j "$JOBS"
 
-rm -rf "$STAGE"
+rm -rf "$STAGE" "$SITE"
 mkdir -p "$STAGE/data"
 cp "$ROOT/host/web/index.html" "$ROOT/host/web/page.js" "$TREE/show/bin/lockstep.js" \
   "$TREE/show/bin/lockstep.wasm" "$STAGE/"
@@ -83,5 +85,6 @@ fi
   printf '\n\n==== kissfft (Debian source package kissfft %s) ====\n\n' "$version"
   cat "$KISSFFT/COPYING" "$KISSFFT/LICENSES/BSD-3-Clause"
 } >"$STAGE/README.txt"
-echo "build.sh: wrote $STAGE ($(du -sk --apparent-size "$STAGE" | cut -f1) KiB; lockstep.html" \
-  "$(du -k --apparent-size "$STAGE/lockstep.html" | cut -f1) KiB)"
+mv "$STAGE" "$SITE"
+echo "build.sh: wrote $SITE ($(du -sk --apparent-size "$SITE" | cut -f1) KiB; lockstep.html" \
+  "$(du -k --apparent-size "$SITE/lockstep.html" | cut -f1) KiB)"

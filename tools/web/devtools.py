@@ -29,6 +29,21 @@ CHROMIUM_FLAGS = [
 AUTOPLAY_FLAG = "--autoplay-policy=no-user-gesture-required"
 
 
+def write_whole(path, data):
+    """Writes bytes to path whole or not at all: beside it first, renamed into place once written
+    and closed. A failure removes the temporary file and raises OSError with the system's
+    reason."""
+    part = "%s.%d.part" % (path, os.getpid())
+    try:
+        with open(part, "wb") as f:
+            f.write(data)
+        os.replace(part, path)
+    except OSError:
+        if os.path.exists(part):
+            os.remove(part)
+        raise
+
+
 def find_chromium():
     for name in ("chromium", "chromium-browser"):
         path = shutil.which(name)
@@ -280,5 +295,4 @@ class Page:
                              % json.dumps(selector), timeout=timeout)
         if not data or not data.startswith("data:image/png;base64,"):
             raise DevToolsError("the canvas gave no PNG")
-        with open(path, "wb") as f:
-            f.write(base64.b64decode(data.split(",", 1)[1]))
+        write_whole(path, base64.b64decode(data.split(",", 1)[1]))

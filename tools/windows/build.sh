@@ -96,6 +96,8 @@ find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 } | sed 's/\r$//; s/$/\r/' >"$STAGE/README.txt"
 
 mkdir -p "$(dirname "$ZIP")"
-rm -f "$ZIP"
-(cd "$TREE" && zip -qr -X "$ZIP" "$NAME")
+rm -f "$ZIP" "$ZIP.part"
+# Written beside its final name, which it takes only once whole.
+(cd "$TREE" && zip -qr -X "$ZIP.part" "$NAME")
+mv "$ZIP.part" "$ZIP"
 echo "build.sh: wrote $ZIP ($(du -k "$ZIP" | cut -f1) KiB)"
