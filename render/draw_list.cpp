@@ -6,7 +6,7 @@
 #include "host/gl_api.h"
 #include "render/frame.h"
 #include "render/render_state.h"
-#include "render/shaded_draw.h"
+#include "render/shaded/shaded_draw.h"
 
 DrawList drawList;
 int32_t envTextureSlot = -1;

@@ -37,7 +37,7 @@ void QueueMesh(Mesh* mesh);
 void QueueCommand(int32_t code);
 void RenderDrawList();
 // On the literal frame path in immediate mode, on the default path from buffer objects through
-// the shaders (render/shaded_draw.h): the same triangles in the same order.
+// the shaders (render/shaded/shaded_draw.h): the same triangles in the same order.
 void DrawMesh(Mesh* mesh);
 void SetEnvTexture(int32_t slot);
 // The default path keeps each mesh's frames and triangles in buffer objects from its first

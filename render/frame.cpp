@@ -7,9 +7,9 @@
 #include "render/glow.h"
 #include "render/render_state.h"
 #include "render/screen_quads.h"
-#include "render/shaded_draw.h"
-#include "render/shaded_frame.h"
-#include "render/shaders.h"
+#include "render/shaded/shaded_draw.h"
+#include "render/shaded/shaded_frame.h"
+#include "render/shaded/shaders.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/screen_quads.h"
-#include "render/shaded_frame.h"
+#include "render/shaded/shaded_frame.h"
 
 uint32_t glowChain[kGlowLevels];
 int32_t glowChainCreated = 0;

@@ -4,7 +4,7 @@
 #include "host/gl_api.h"
 #include "host/platform.h"
 #include "render/frame.h"
-#include "render/shaded_quads.h"
+#include "render/shaded/shaded_quads.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/shaded_frame.h"
+#include "render/shaded/shaded_frame.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,8 +10,8 @@
 #include "render/frame.h"
 #include "render/glow.h"
 #include "render/render_state.h"
-#include "render/shaded_draw.h"
-#include "render/shaded_quads.h"
+#include "render/shaded/shaded_draw.h"
+#include "render/shaded/shaded_quads.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include "assets/mesh.h"
 #include "render/matrix.h"
-#include "render/shaders.h"
+#include "render/shaded/shaders.h"
 
 // One corner of a quad: position in the projection's space, texture coordinates.
 struct QuadCorner {

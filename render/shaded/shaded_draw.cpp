@@ -1,4 +1,4 @@
-#include "render/shaded_draw.h"
+#include "render/shaded/shaded_draw.h"
 
 #include <algorithm>
 #include <cstddef>
