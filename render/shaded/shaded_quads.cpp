@@ -3,8 +3,8 @@
 #include "assets/texture_slots.h"
 #include "host/gl_api.h"
 #include "host/platform.h"
+#include "render/overlay.h"
 #include "render/render_state.h"
-#include "render/screen_quads.h"
 #include "render/shaded/shaded_draw.h"
 #include "render/shaded/shaded_frame.h"
 
