@@ -26,6 +26,7 @@
 #include "host/platform.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
 
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     }
     OpenDisplay(false);
     ApplyDefaultRenderState();
+    SetFramePath(FramePathUnchosen);
     SetUpScenes();
     const int32_t start = 60000; // the credits: the tree, the robots, the turning city
     SeekShow(start, EntryTimesEveryMillisecond());

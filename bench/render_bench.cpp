@@ -22,6 +22,7 @@
 #include "host/platform.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
+#include "render/frame.h"
 #include "render/glow.h"
 #include "render/screen_quads.h"
 #include "tools/png_writer.h"
@@ -229,6 +230,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
+    SetFramePath(FramePathUnchosen);
     MakeGridTexture();
     SetCameraLens(&camera, 100, 5000, 254);
 

@@ -357,6 +357,8 @@ int main(int argc, char** argv) {
     if (!PlatformFrameFitsContext()) return 2;
     ApplyDefaultRenderState();
     const Clock::time_point loadStart = Clock::now();
+    // Set-up counts the shaded path's programs and targets, made as the path is chosen.
+    SetFramePath(FramePathUnchosen);
     SetUpScenes();
     const double loadMs = MsBetween(loadStart, Clock::now());
     const bool music = StartMusic("data/moravinte.mp3") != 0;

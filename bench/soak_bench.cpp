@@ -33,6 +33,7 @@
 #include "music/band_analysis.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
 #include "script/timeline.h"
@@ -298,6 +299,7 @@ bool SetUpShow() {
         return false;
     }
     ApplyDefaultRenderState();
+    SetFramePath(FramePathUnchosen);
     SetUpScenes();
     return true;
 }

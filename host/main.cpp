@@ -11,6 +11,7 @@
 #include "host/platform.h"
 #include "host/sound_output.h"
 #include "music/music.h"
+#include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
 #include "script/timeline.h"
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
         return kExitBadOptions;
     }
     ApplyDefaultRenderState();
+    // The frame path LOCKSTEP_FRAME_PATH asks for, checked against the context just made.
+    SetFramePath(FramePathUnchosen);
     SetUpScenes();
     // The show's own clock only where it is asked for: the viewer's show runs as it always has.
     const int32_t startMs = PlayerStartTime(options);

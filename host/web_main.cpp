@@ -141,6 +141,7 @@ void RemakePicture(int32_t t) {
     }
     ForgetGLObjects();
     ApplyDefaultRenderState();
+    CheckFramePath();
     if (show.stage == StageLoading && show.loadingShown) {
         TearDownScenes(); // the slot variables name the old context's textures
         ShowLoadingPicture();
@@ -226,6 +227,7 @@ bool TakeFreshPicture() {
     PageNotice(nullptr, false);
     ForgetGLObjects();
     ApplyDefaultRenderState();
+    CheckFramePath();
     if (show.scenesReady) TearDownScenes(); // their textures were the old context's
     show.scenesReady = false;
     return true;
@@ -245,6 +247,7 @@ bool StillHasPicture() {
         show.picture = PictureShown;
         ForgetGLObjects();
         ApplyDefaultRenderState();
+        CheckFramePath();
         TearDownScenes();
         SetUpScenes();
         show.scenesReady = true;
@@ -388,6 +391,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     ApplyDefaultRenderState();
+    // WebGL has no fixed function: the default path is the page's only one.
+    SetFramePath(FramePathFast);
     show.stage = StageLoading;
     PageReady();
     return 0;

@@ -4,25 +4,25 @@
 #include <cstdlib>
 #include <cstring>
 #include "assets/texture_slots.h"
-#include "render/glow.h"
+#include "render/glow_levels.h"
+#include "render/literal/literal_path.h"
 #include "render/render_state.h"
-#include "render/screen_quads.h"
-#include "render/shaded_draw.h"
-#include "render/shaded_frame.h"
-#include "render/shaders.h"
+#include "render/shaded/shaded_draw.h"
+#include "render/shaded/shaded_frame.h"
+#include "render/shaded/shaded_path.h"
+
+const FramePathOps* framePathOps = nullptr;
 
 namespace {
 
 struct FrameChoice {
     int32_t asked;
     bool resolved;
-    bool literal;
-    bool drawnLiteral; // which path drew last, for handing the state over
-    bool drawnAny;
-    bool reported; // the line about a path that cannot run is said once
+    bool chosenInContext; // a path drew in this context: its state is handed over on a change
+    bool reported;        // the line about a path that cannot run is said once
 };
 
-FrameChoice choice = {FramePathUnchosen, false, false, false, false, false};
+FrameChoice choice = {FramePathUnchosen, false, false, false};
 
 void Report(const char* line, const char* reason) {
     if (choice.reported) return;
@@ -41,34 +41,21 @@ int32_t PathFromEnvironment() {
     return path;
 }
 
-bool ResolveLiteral() {
+const FramePathOps* Resolve() {
     if (choice.asked == FramePathUnchosen) choice.asked = PathFromEnvironment();
-    const bool fixedFunction = HasFixedFunction();
+    const char* literalMissing = literalFramePath.prepare();
     if (choice.asked == FramePathLiteral) {
-        if (fixedFunction) return true;
-        Report("lockstep: %s has no fixed-function pipeline for the literal frame path; drawing "
-               "the default one\n", "OpenGL ES");
+        if (!literalMissing) return &literalFramePath;
+        Report("lockstep: %s; drawing the default one\n", literalMissing);
     }
-    const char* missing = PrepareShadedFrame();
-    if (!missing) return false;
-    if (fixedFunction) {
+    const char* missing = shadedFramePath.prepare();
+    if (!missing) return &shadedFramePath;
+    if (!literalMissing) {
         Report("lockstep: %s; drawing the literal frame path\n", missing);
-        return true;
+        return &literalFramePath;
     }
     Report("lockstep: %s; the frames cannot be drawn\n", missing);
-    return false;
-}
-
-// Both paths share a desktop context: the one taking over starts from the state the other left.
-void HandOver(bool toLiteral) {
-    if (!choice.drawnAny || choice.drawnLiteral == toLiteral) return;
-    if (toLiteral) {
-        LeaveShadedFrame();
-        LeaveShadedDrawing();
-        WriteRenderStateToGL();
-    } else {
-        ReadRenderStateFromGL();
-    }
+    return &shadedFramePath;
 }
 
 } // namespace
@@ -84,23 +71,6 @@ bool ParseFramePath(const char* text, int32_t* path) {
     return true;
 }
 
-void ForgetFramePictures() {
-    ForgetShadedPictures();
-}
-
-void ForgetGLObjects() {
-    ForgetShaderPrograms();
-    ForgetShadedDrawing();
-    ForgetShadedTargets();
-    for (uint32_t& level : glowChain) level = 0;
-    glowChainCreated = 0;
-    ForgetAllTextures();
-    ResetRenderState();
-    // The path is checked against the new context, with no state to hand over.
-    choice.resolved = false;
-    choice.drawnAny = false;
-}
-
 void SetFramePath(int32_t path) {
     if (path == FramePathUnchosen) {
         ForgetShadedFrame();
@@ -108,39 +78,51 @@ void SetFramePath(int32_t path) {
     }
     if (path == choice.asked && choice.resolved) return;
     choice.asked = path;
-    choice.resolved = false;
+    CheckFramePath();
 }
 
-bool LiteralFrames() {
-    if (!choice.resolved) {
-        choice.literal = ResolveLiteral();
-        choice.resolved = true;
-        HandOver(choice.literal);
-        choice.drawnLiteral = choice.literal;
-        choice.drawnAny = true;
+// Both paths share a desktop context: the one taking over starts from the state the other left.
+void CheckFramePath() {
+    const FramePathOps* chosen = Resolve();
+    if (choice.chosenInContext && chosen != framePathOps) {
+        if (framePathOps->handOver) framePathOps->handOver();
+        chosen->takeOver();
     }
-    return choice.literal;
+    framePathOps = chosen;
+    choice.resolved = true;
+    choice.chosenInContext = true;
+}
+
+int32_t ChosenFramePath() {
+    return framePathOps == &literalFramePath ? FramePathLiteral : FramePathFast;
 }
 
 void FollowFrameSize() {
     ResizeShadedFrame();
 }
 
+void ForgetFramePictures() {
+    ForgetShadedPictures();
+}
+
+void ForgetMeshBuffers() {
+    ForgetShadedMeshBuffers();
+}
+
+void ForgetGLObjects() {
+    ForgetShadedGLObjects();
+    ForgetLiteralGLObjects();
+    ForgetAllTextures();
+    ResetRenderState();
+    // The path is checked against the new context, with no state to hand over.
+    choice.resolved = false;
+    choice.chosenInContext = false;
+}
+
 void StartRenderFrame() {
     SetGlowCaptured(false);
 }
 
-// The post passes one by one, as blended full-screen quads: the reference picture.
 void FinishFrame(const FrameFinish& finish) {
-    if (!LiteralFrames()) {
-        FinishFrameShaded(finish);
-        return;
-    }
-    CompositeGlow(0, 0, 1, 1, finish.glowAlpha, 1);
-    if (finish.intro) DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, finish.introAlpha, finish.whiteSlot);
-    if (finish.endFade) {
-        CompositeGlow(0, 0, 1, 1, finish.endGlowAlpha, 0);
-        DrawTintedQuad(0, 0, 1, 1, 0, 0, 0, finish.endLevel, finish.whiteSlot);
-    }
-    DrawScreenImage(finish.dirtSlot, 0, 0, 1, 1, ScreenMultiply);
+    framePathOps->finishFrame(finish);
 }

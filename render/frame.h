@@ -1,48 +1,46 @@
-// The two ways of finishing a frame, and which one runs. The literal passes lay the glow chain
-// over the visible render as eight blended full-screen quads (and in the end fade eight more
-// and a black one), the intro and the end fade as tinted quads and the dirt as a multiplied
-// picture: the GL 1.1 reference. The default path renders the scene into textures with shaders
-// and buffer objects only (OpenGL ES 2.0 and WebGL draw the same way) and finishes the frame in
-// one full-screen pass, rounding every product to a byte where the blended passes round it.
+// The two ways of finishing a frame and the one switch between them. The literal passes
+// (render/literal/) draw with GL 1.1, the reference; the shaded path (render/shaded/), the
+// default, draws with shaders and buffer objects only, as OpenGL ES 2.0 and WebGL do. Whoever
+// makes or changes the GL context chooses the path; every drawing function of render/ then goes
+// through that path's table of operations.
 #pragma once
 #include <cstdint>
+#include "render/frame_path_ops.h"
 
 enum FramePath : int32_t {
-    FramePathUnchosen = -1, // LOCKSTEP_FRAME_PATH decides on first use
+    FramePathUnchosen = -1, // LOCKSTEP_FRAME_PATH decides (fast where it is not set)
     FramePathFast = 0,      // the default: shaders and buffer objects
     FramePathLiteral = 1,   // the GL 1.1 passes, the reference
 };
 
-// What the post passes of one frame lay over the visible render.
-struct FrameFinish {
-    int32_t glowAlpha; // the additive composite's first alpha (low byte counts)
-    bool intro;
-    float introAlpha; // white over the frame
-    bool endFade;
-    int32_t endGlowAlpha; // the blended composite's first alpha (low byte counts)
-    float endLevel;       // black over the frame
-    int32_t dirtSlot;
-    int32_t whiteSlot;
-};
+// The chosen path's operations: null until a path is chosen.
+extern const FramePathOps* framePathOps;
 
 // Parses "fast" or "literal"; false for anything else.
 bool ParseFramePath(const char* text, int32_t* path);
-// Asks for a path from the next frame on; FramePathUnchosen reads LOCKSTEP_FRAME_PATH again and
-// checks the context afresh.
-void SetFramePath(int32_t path);
-// True while the literal passes draw. The first call after a choice checks the context: OpenGL
+// Chooses the path that draws from now on, checked against the current context at once: OpenGL
 // ES has no fixed function and gets the default path, a context without what the default path
-// needs gets the literal one; each says so in one line on stderr.
-bool LiteralFrames();
+// needs gets the literal one; each says so in one line on stderr. FramePathUnchosen reads
+// LOCKSTEP_FRAME_PATH again and checks the context afresh, saying its line again if need be.
+void SetFramePath(int32_t path);
+// A new context is current (after ForgetGLObjects): the path asked for last is checked against it.
+void CheckFramePath();
+// Which path draws: FramePathFast or FramePathLiteral.
+int32_t ChosenFramePath();
+
 // The frame's size changed after the first frames were drawn (the web page settles it only when
-// the viewer answers): what the default path keeps at the frame's size follows it.
+// the viewer answers): what the shaded path keeps at the frame's size follows it.
 void FollowFrameSize();
-// The show's pictures were torn down: what the default path keeps of them is made afresh.
+// The show's pictures were torn down: what the shaded path keeps of them is made afresh.
 void ForgetFramePictures();
+// The shaded path keeps each mesh's frames and triangles in buffer objects from its first draw
+// on; a mesh whose contents change afterwards (another data set, a test's) needs this.
+void ForgetMeshBuffers();
 // The GL context was lost, or replaced by a new one: every GL name the renderer and the texture
 // slots hold belonged to it. All are forgotten, none deleted, and the render-state record goes
 // back to the default; each object is made again in the current context on its next use
-// (textures when the scenes are set up again). The caller sets the default render state.
+// (textures when the scenes are set up again). The caller sets the default render state and,
+// once a context is current, calls CheckFramePath.
 void ForgetGLObjects();
 // A new frame: the glow source is captured afresh.
 void StartRenderFrame();

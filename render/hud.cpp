@@ -6,7 +6,6 @@
 #include "assets/texture_slots.h"
 #include "host/gl_api.h"
 #include "render/frame.h"
-#include "render/render_state.h"
 #include "render/screen_quads.h"
 
 namespace {
@@ -195,22 +194,12 @@ void DrawHud(const char* const* lines, int lineCount, const char* barLabel, floa
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kHudWidth, kHudHeight, GL_RGBA, GL_UNSIGNED_BYTE,
                     hud.texels);
     // The picture is tinted by the current colour, which the frame's passes leave as they like:
-    // the GL's on the literal path, the render state's record on the default one.
-    const bool literal = LiteralFrames();
+    // the GL's on the literal path, the render state's record on the shaded one.
     float colour[4];
-    if (literal) {
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        glColor4f(1, 1, 1, 1);
-    } else {
-        for (int i = 0; i < 4; ++i) colour[i] = CurrentRenderState().colour[i];
-        SetColour(1, 1, 1, 1);
-    }
+    framePathOps->readColour(colour);
+    framePathOps->writeColour(1, 1, 1, 1);
     DrawScreenImage(hud.slot, kHudLeft / kOverlayWidth, kHudTop / kOverlayHeight,
                     (kHudLeft + kHudWidth) / kOverlayWidth, (kHudTop + kHudHeight) / kOverlayHeight,
                     ScreenAlpha);
-    if (literal) {
-        glColor4fv(colour);
-    } else {
-        SetColour(colour[0], colour[1], colour[2], colour[3]);
-    }
+    framePathOps->writeColour(colour[0], colour[1], colour[2], colour[3]);
 }

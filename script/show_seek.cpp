@@ -62,5 +62,6 @@ void ReloadShow(int32_t t) {
 void RemakeShowContext(int32_t t) {
     ForgetGLObjects();
     ApplyDefaultRenderState();
+    CheckFramePath();
     ReloadShow(t);
 }

@@ -115,17 +115,17 @@ INSTANTIATE_TEST_SUITE_P(, DrawListTest, ::testing::Values(FramePathLiteral, Fra
 
 // The state the list left: GL's on the literal path, the record's on the default one.
 bool BlendOn() {
-    return LiteralFrames() ? glIsEnabled(GL_BLEND) : CurrentRenderState().blend;
+    return ChosenFramePath() == FramePathLiteral ? glIsEnabled(GL_BLEND) : CurrentRenderState().blend;
 }
 bool SphereMapping() {
-    if (!LiteralFrames()) return CurrentRenderState().sphereMap;
+    if (ChosenFramePath() != FramePathLiteral) return CurrentRenderState().sphereMap;
     EXPECT_EQ(glIsEnabled(GL_TEXTURE_GEN_S), glIsEnabled(GL_TEXTURE_GEN_T));
     return glIsEnabled(GL_TEXTURE_GEN_S);
 }
 bool DepthWrites() {
     GLboolean mask = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    if (!LiteralFrames()) {
+    if (ChosenFramePath() != FramePathLiteral) {
         EXPECT_EQ(bool(mask), CurrentRenderState().depthMask);
     }
     return mask;
@@ -136,12 +136,12 @@ void ExpectBlendFunc(GLenum src, GLenum dst) {
     glGetIntegerv(GL_BLEND_DST, &d);
     EXPECT_EQ(s, static_cast<GLint>(src));
     EXPECT_EQ(d, static_cast<GLint>(dst));
-    if (LiteralFrames()) return;
+    if (ChosenFramePath() == FramePathLiteral) return;
     EXPECT_EQ(CurrentRenderState().blendSrc, src);
     EXPECT_EQ(CurrentRenderState().blendDst, dst);
 }
 float CurrentRed() {
-    if (!LiteralFrames()) return CurrentRenderState().colour[0];
+    if (ChosenFramePath() != FramePathLiteral) return CurrentRenderState().colour[0];
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[2], colour[0]);
@@ -325,7 +325,7 @@ TEST_P(DrawListTest, PlacementTurnsBy180Over3Point1416) {
     // The shaders' placement, worked out on the CPU, is GL's bit for bit.
     const Mat4 placement = MeshPlacement(&bar.mesh);
     for (int i = 0; i < 16; ++i) {
-        if (LiteralFrames()) {
+        if (ChosenFramePath() == FramePathLiteral) {
             EXPECT_EQ(placement.m[i], m[i]) << "element " << i;
         } else {
             m[i] = placement.m[i];

@@ -10,6 +10,7 @@
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/glow.h"
+#include "render/literal/literal_glow.h"
 #include "render/render_state.h"
 #include "render/screen_quads.h"
 #include "support/test_support.h"

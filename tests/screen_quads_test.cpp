@@ -236,7 +236,7 @@ TEST_P(ScreenQuads, TintedQuadDarkensByItsAlphaAndLeavesWhiteAlphaBlending) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND)); // the enable bits come back
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    if (!LiteralFrames()) {
+    if (ChosenFramePath() != FramePathLiteral) {
         const RenderState& state = CurrentRenderState();
         for (float c : state.colour) EXPECT_EQ(c, 1.0f);
         EXPECT_EQ(state.blendSrc, static_cast<uint32_t>(GL_SRC_ALPHA));

@@ -11,6 +11,7 @@
 #include "host/display.h"
 #include "assets/texture_slots.h"
 #include "host/platform.h"
+#include "render/frame.h"
 #include "render/matrix.h"
 #include "render/render_state.h"
 #include "tools/png_writer.h"
@@ -23,6 +24,7 @@ void OpenTestDisplay() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
+    SetFramePath(FramePathUnchosen);
     open = true;
 }
 

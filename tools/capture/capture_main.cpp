@@ -284,11 +284,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (int code = PrepareOutputs()) return code;
-    if (!run.args.framePath.empty()) {
-        int32_t path = FramePathUnchosen;
-        ParseFramePath(run.args.framePath.c_str(), &path);
-        SetFramePath(path);
-    }
 
     frameWidth = run.args.frameWidth;
     frameHeight = run.args.frameHeight;
@@ -300,6 +295,10 @@ int main(int argc, char** argv) {
     fprintf(stderr, "lockstep-capture: %s\n", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     if (!PlatformFrameFitsContext()) return kExitBadArguments;
     ApplyDefaultRenderState();
+    // --frame-path, else what LOCKSTEP_FRAME_PATH says, checked against the context just made.
+    int32_t path = FramePathUnchosen;
+    if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &path);
+    SetFramePath(path);
     SetUpScenes();
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))
         fprintf(stderr, "lockstep-capture: no soundtrack; the scripts see a silent spectrum\n");

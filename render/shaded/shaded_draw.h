@@ -5,7 +5,7 @@
 #include <cstdint>
 #include "assets/mesh.h"
 #include "render/matrix.h"
-#include "render/shaders.h"
+#include "render/shaded/shaders.h"
 
 // One corner of a quad: position in the projection's space, texture coordinates.
 struct QuadCorner {
@@ -24,6 +24,8 @@ struct QuadTexture {
 bool PrepareShadedDrawing(bool es, const char** reason);
 // The draw list's mesh, placed and modulated as DrawMesh places and modulates it.
 void DrawMeshShaded(Mesh* mesh);
+// The draw list walked with DrawMeshShaded, its commands kept in the render-state record.
+void RenderDrawListShaded();
 // Four corners as a GL_QUADS quad draws them (two triangles, 0-1-2 and 0-2-3), through
 // projection, in the current colour; the blend and the rest as the record holds them.
 void DrawQuadShaded(const QuadCorner corners[4], const Mat4& projection, const QuadTexture& texture);
@@ -37,3 +39,6 @@ void BindTextureUnit(int unit, uint32_t name);
 void LeaveShadedDrawing();
 // The context is gone with the programs' uniforms and every buffer: all are made again on use.
 void ForgetShadedDrawing();
+// Each mesh's frames and triangles stay in buffer objects from its first draw on; a mesh whose
+// contents change afterwards (another data set, a test's) needs this.
+void ForgetShadedMeshBuffers();

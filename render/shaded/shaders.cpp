@@ -1,4 +1,4 @@
-#include "render/shaders.h"
+#include "render/shaded/shaders.h"
 
 #include <cstdio>
 #include "host/gl_api.h"

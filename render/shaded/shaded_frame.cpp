@@ -1,4 +1,4 @@
-#include "render/shaded_frame.h"
+#include "render/shaded/shaded_frame.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,12 +6,10 @@
 #include "assets/texture_slots.h"
 #include "host/gl_api.h"
 #include "host/platform.h"
-#include "render/draw_list.h"
-#include "render/frame.h"
-#include "render/glow.h"
+#include "render/glow_levels.h"
 #include "render/render_state.h"
-#include "render/shaded_draw.h"
-#include "render/shaded_quads.h"
+#include "render/shaded/shaded_draw.h"
+#include "render/shaded/shaded_quads.h"
 
 namespace {
 
@@ -242,7 +240,7 @@ bool GlowSourceRendered() {
 void RenderGlowSource() {
     glViewport(0, 0, kGlowSourceSize, kGlowSourceSize);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    RenderDrawList();
+    RenderDrawListShaded();
     BindTextureUnit(kSceneUnit, frame.levels[0].texture);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSourceSize, kGlowSourceSize);
     frame.levelZeroRendered = true;
@@ -398,13 +396,13 @@ void ForgetShadedPictures() {
     frame.dirtStale = true;
 }
 
-void UpdateGlowShaded(bool* captured) {
-    const bool first = !*captured;
+void UpdateGlowShaded() {
+    const bool first = !GlowCaptured();
     if (first) {
         GLint bound = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         if (!IsOwnFramebuffer(bound)) frame.hostFramebuffer = bound;
-        *captured = true;
+        SetGlowCaptured(true);
         frame.levelZeroRendered = false;
         glBindFramebuffer(GL_FRAMEBUFFER, frame.scene.framebuffer);
         if (GlowSourceRendered()) RenderGlowSource();

@@ -1,12 +1,12 @@
-#include "render/shaded_quads.h"
+#include "render/shaded/shaded_quads.h"
 
 #include "assets/texture_slots.h"
 #include "host/gl_api.h"
 #include "host/platform.h"
+#include "render/overlay.h"
 #include "render/render_state.h"
-#include "render/screen_quads.h"
-#include "render/shaded_draw.h"
-#include "render/shaded_frame.h"
+#include "render/shaded/shaded_draw.h"
+#include "render/shaded/shaded_frame.h"
 
 namespace {
 

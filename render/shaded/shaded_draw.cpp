@@ -1,11 +1,11 @@
-#include "render/shaded_draw.h"
+#include "render/shaded/shaded_draw.h"
 
 #include <algorithm>
 #include <cstddef>
 #include "assets/texture_slots.h"
 #include "host/display.h"
 #include "host/gl_api.h"
-#include "render/draw_list.h"
+#include "render/draw_queue.h"
 #include "render/render_state.h"
 
 namespace {
@@ -266,6 +266,10 @@ void DrawMeshShaded(Mesh* mesh) {
     SetColour(1, 1, 1, 1);
 }
 
+void RenderDrawListShaded() {
+    WalkDrawList(DrawMeshShaded, ApplyDrawCommand);
+}
+
 void DrawQuadShaded(const QuadCorner corners[4], const Mat4& projection,
                     const QuadTexture& texture) {
     UseDrawProgram(projection, nullptr, texture);
@@ -294,7 +298,7 @@ void BindTextureUnit(int unit, uint32_t name) {
     if (unit != 0) glActiveTexture(GL_TEXTURE0);
 }
 
-void ForgetMeshBuffers() {
+void ForgetShadedMeshBuffers() {
     for (MeshBuffers& b : shaded.meshes) ReleaseBuffers(&b);
     shaded.nextEviction = 0;
 }

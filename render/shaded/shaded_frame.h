@@ -12,8 +12,7 @@
 // step, as the literal passes round them.
 #pragma once
 #include <cstdint>
-
-struct FrameFinish;
+#include "render/frame_path_ops.h"
 
 // Prepares the programs and render targets once per context; returns why the default path
 // cannot run here, or null when it can.
@@ -30,7 +29,7 @@ void ForgetShadedPictures();
 // UpdateGlow on the default path: leaves the frame's texture bound and clear for the visible
 // pass, whose picture becomes the glow source once the glow is needed (a composite, the finish
 // or a second update in the frame, which keeps what was drawn since the first).
-void UpdateGlowShaded(bool* captured);
+void UpdateGlowShaded();
 void CompositeGlowShaded(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive);
 void FinishFrameShaded(const FrameFinish& finish);
 // Back to the framebuffer the frames are finished in, where a pass left one of its own bound.
