@@ -76,8 +76,10 @@ echo "build.sh: building the demo for Windows"
 # CMake keeps what it found in its cache: other libraries need a fresh tree.
 PREFIXES="$SDL2;$MPG123;$KISSFFT"
 [ "$(cat "$TREE/demo/libraries.txt" 2>/dev/null)" = "$PREFIXES" ] || rm -rf "$TREE/demo"
+ln -sfn "/usr/$HOST/lib" "$TREE/windows-lib" # see the toolchain file
 cmake -S "$ROOT" -B "$TREE/demo" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" >/dev/null
+  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" \
+  -DLOCKSTEP_WINDOWS_LIBDIR="$TREE/windows-lib" >/dev/null
 echo "$PREFIXES" >"$TREE/demo/libraries.txt"
 cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
 
