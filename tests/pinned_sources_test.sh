@@ -7,11 +7,8 @@
 # match its .dsc. Also that the repository's own pins are well formed.
 # Usage: pinned_sources_test.sh BUILD_DIR
 set -u
-repo=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/support/script_checks.sh" "$1"
+repo=$SRC work=$WORK
 
 # The repository's pins: four fields, a SHA-256, an upstream tarball or .deb files per source.
 bad=$(grep -v '^#' "$repo/tools/pinned_sources.txt" |
@@ -100,5 +97,5 @@ else
   [[ $out == *"cannot fetch libdemo_1.0.orig.tar.gz"* ]] || fail "the message for a missing file: $out"
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+end_checks
 echo "pinned sources: all checks passed"

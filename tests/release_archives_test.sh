@@ -4,11 +4,8 @@
 # whose members carry the release's time, no owner and the same permissions.
 # Usage: release_archives_test.sh BUILD_DIR
 set -u
-repo=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/support/script_checks.sh" "$1"
+repo=$SRC work=$WORK
 for tool in zip unzip; do
   command -v "$tool" >/dev/null || { echo "SKIP: no $tool (./test.sh installs it)"; exit 77; }
 done
@@ -44,5 +41,5 @@ order=$(unzip -Z1 "$work/one.zip" | tr '\n' ' ')
 unzip -Z -T "$work/one.zip" | grep -q ' 20231114\.221320 show/a$' ||
   fail "the zip's times: $(unzip -Z -T "$work/one.zip")"
 
-[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+end_checks
 echo "release archives: all checks passed"
