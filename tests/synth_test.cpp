@@ -47,6 +47,16 @@ TEST(SynthGrid, BarsAndBeatsSitOnTheShowClockWithoutDrift) {
     EXPECT_EQ(sum, StepLength(52 * kStepsPerBar, kStepsPerBar));
 }
 
+TEST(SynthCore, TanhFollowsTheMathAndSaturatesCleanly) {
+    for (int i = -3000; i <= 3000; i++) {
+        float x = i * 0.01f;
+        EXPECT_NEAR(Tanh(x), std::tanh(double(x)), 1e-6) << x;
+    }
+    EXPECT_EQ(Tanh(0.0f), 0.0f);
+    EXPECT_EQ(Tanh(100.0f), 1.0f);
+    EXPECT_EQ(Tanh(-100.0f), -1.0f);
+}
+
 TEST(SynthVoices, NotesAtTheEdgesStayInsideTheMix) {
     // Hits that start before the first frame or ring past the last are clipped to the buffers
     // (the sanitizer build checks the writes themselves).

@@ -9,9 +9,9 @@ export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 unset SDL_NO_SIGNAL_HANDLERS DISPLAY WAYLAND_DISPLAY
 # tests/tsan.supp leaves out the GL driver's own calls, and ThreadSanitizer stops when a library
 # it leaves out is unloaded, as SDL_Quit unloads the driver: preloaded, it stays (the sanitizer's
-# runtime first in the list).
+# runtime first in the list). Debian 13's Mesa keeps the driver in libgallium.
 preload=$(ldd "$BUILD/bin/lockstep" | awk '/libtsan/ {print $3}')
-for lib in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so; do
+for lib in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so /usr/lib/x86_64-linux-gnu/libgallium-*.so; do
   if [ -n "$preload" ] && [ -e "$lib" ]; then preload="$preload $lib"; fi
 done
 cd "$SRC"

@@ -1,44 +1,9 @@
-# Debian roots made with debootstrap: the fresh-machine check's Debian 12, the Linux release's
-# Debian 11 build root, and the release check's bare desktops. Sourced, not run; expects ROOT and
-# tools/setup.sh, and runs as root (debootstrap, chroot, mount). The mirror is the one this
-# machine's own apt uses for Debian 12: every release lies in the same archive.
-
-# host_mirror SUITE: the first URI from which this machine's apt takes SUITE's packages.
-host_mirror() {
-  local suite=$1 file uris=""
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    if [ -f "$file" ]; then
-      uris+=$(sed 's/\[[^]]*\]//' "$file" | awk -v s="$suite" '$1 == "deb" && $3 == s {print $2}')$'\n'
-    fi
-  done
-  for file in /etc/apt/sources.list.d/*.sources; do
-    if [ -f "$file" ]; then
-      uris+=$(awk -v s="$suite" 'BEGIN {RS = ""; FS = "\n"} {
-          types = uris = suites = ""; on = 1
-          for (i = 1; i <= NF; i++) {
-            if ($i ~ /^Types:/) types = " " substr($i, 7) " "
-            else if ($i ~ /^URIs:/) uris = substr($i, 6)
-            else if ($i ~ /^Suites:/) suites = " " substr($i, 8) " "
-            else if ($i ~ /^Enabled:[[:space:]]*no/) on = 0
-          }
-          if (on && types ~ /[[:space:]]deb[[:space:]]/ && suites ~ "[[:space:]]" s "[[:space:]]") {
-            split(uris, u, " "); printf "%s\n", u[1]
-          }
-        }' "$file")$'\n'
-    fi
-  done
-  uris=$(echo "$uris" | sed '/^$/d')
-  echo "${uris%%$'\n'*}"
-}
-
-# debian_mirrors: sets DEBIAN_MIRROR and DEBIAN_SECURITY (empty when apt has no security source).
-debian_mirrors() {
-  DEBIAN_MIRROR=$(host_mirror bookworm)
-  DEBIAN_SECURITY=$(host_mirror bookworm-security)
-  [ -n "$DEBIAN_MIRROR" ] && return 0
-  echo "${0##*/}: this machine's apt has no bookworm source to take Debian's packages from" >&2
-  return 1
-}
+# Debian roots made with debootstrap: the fresh-machine check's Debian 12 or 13, the Linux
+# release's Debian 11 build root, and the release check's bare desktops. Sourced, not run; expects
+# ROOT and tools/setup.sh, and runs as root (debootstrap, chroot, mount). The mirror is the one
+# this machine's own apt uses for its own release (debian_mirrors): every release lies in the
+# same archive.
+source "$ROOT/tools/debian_sources.sh"
 
 # root_sources SUITE: apt's one-line sources for SUITE, its updates and its security fixes.
 root_sources() {

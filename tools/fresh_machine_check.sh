@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Proves the set-up on a fresh Debian 12 machine: builds a throwaway Debian 12 root (debootstrap
-# minbase plus git) with the apt layout of Debian 12's official images (no sources.list, only
-# sources.list.d/debian.sources, no deb-src), clones this repository's HEAD into it, runs
-# ./test.sh there as root, and prints the time taken. The mirror is the one this machine's own
-# apt uses. Not part of CI: it needs root (chroot, mounts), debootstrap (installed through
-# tools/setup.sh when missing), a few GB under ${TMPDIR:-/var/tmp} and the better part of an hour.
-# Usage: tools/fresh_machine_check.sh [--sources deb822|list|deb822-src] [--keep] [COMMAND]
+# Proves the set-up on a fresh Debian 12 or 13 machine: builds a throwaway root of that release
+# (debootstrap minbase plus git) with the apt layout of its official images (no sources.list,
+# only sources.list.d/debian.sources, no deb-src), clones this repository's HEAD into it, runs
+# ./test.sh there as root, and prints the time taken and the release's SHA256SUMS when the
+# command made one. The mirror is the one this machine's own apt uses. Not part of CI: it needs
+# root (chroot, mounts), debootstrap (installed through tools/setup.sh when missing), a few GB
+# under ${TMPDIR:-/var/tmp} and the better part of an hour.
+# Usage: tools/fresh_machine_check.sh [--debian 12|13] [--sources deb822|list|deb822-src] [--keep] [COMMAND]
+#   --debian   the Debian release to try: 12 (bookworm, the default) or 13 (trixie)
 #   --sources  the root's apt layout: deb822 (the official images', the default), list (one-line
 #              /etc/apt/sources.list only, as debootstrap leaves it), deb822-src (deb822 with
 #              deb-src entries already there)
@@ -21,9 +23,10 @@ usage() {
   sed -n 's/^# \{0,1\}//; /^Usage:/,/^ *COMMAND/p' "$0" >&2
   exit 2
 }
-SOURCES=deb822 KEEP="" COMMAND=./test.sh
+SOURCES=deb822 KEEP="" COMMAND=./test.sh RELEASE=12
 while [ $# -gt 0 ]; do
   case $1 in
+    --debian) [ $# -ge 2 ] || usage; RELEASE=$2; shift 2 ;;
     --sources) [ $# -ge 2 ] || usage; SOURCES=$2; shift 2 ;;
     --keep) KEEP=1; shift ;;
     -*) usage ;;
@@ -31,6 +34,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 case $SOURCES in deb822 | list | deb822-src) ;; *) usage ;; esac
+case $RELEASE in 12) SUITE=bookworm ;; 13) SUITE=trixie ;; *) usage ;; esac
 [ "$(id -u)" -eq 0 ] || { echo "fresh_machine_check: needs root (chroot, mount)" >&2; exit 1; }
 
 debian_mirrors
@@ -51,28 +55,31 @@ clean_up() {
 trap clean_up EXIT
 
 started=$SECONDS
-echo "fresh_machine_check: debootstrap bookworm (minbase, git) from $MIRROR into $CHROOT"
-run_step "debootstrap" debootstrap --variant=minbase --include=git,ca-certificates bookworm \
+echo "fresh_machine_check: debootstrap $SUITE (minbase, git) from $MIRROR into $CHROOT"
+run_step "debootstrap" debootstrap --variant=minbase --include=git,ca-certificates "$SUITE" \
   "$CHROOT" "$MIRROR"
 
 # The apt layout asked for, in place of the sources.list that debootstrap wrote.
 apt=$CHROOT/etc/apt
 rm -f "$apt/sources.list" "$apt"/sources.list.d/*
 types=deb
+# Debian 13 names its keyring .pgp, as its images' sources do; Debian 12 .gpg.
+keyring=/usr/share/keyrings/debian-archive-keyring.pgp
+[ -f "$CHROOT$keyring" ] || keyring=${keyring%.pgp}.gpg
 [ "$SOURCES" = deb822-src ] && types="deb deb-src"
 if [ "$SOURCES" = list ]; then
   {
-    echo "deb $MIRROR bookworm main"
-    echo "deb $MIRROR bookworm-updates main"
-    [ -z "$SECURITY" ] || echo "deb $SECURITY bookworm-security main"
+    echo "deb $MIRROR $SUITE main"
+    echo "deb $MIRROR $SUITE-updates main"
+    [ -z "$SECURITY" ] || echo "deb $SECURITY $SUITE-security main"
   } >"$apt/sources.list"
 else
   {
-    printf 'Types: %s\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\n' "$types" "$MIRROR"
-    echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+    printf 'Types: %s\nURIs: %s\nSuites: %s %s-updates\nComponents: main\n' "$types" "$MIRROR" "$SUITE" "$SUITE"
+    echo "Signed-By: $keyring"
     if [ -n "$SECURITY" ]; then
-      printf '\nTypes: %s\nURIs: %s\nSuites: bookworm-security\nComponents: main\n' "$types" "$SECURITY"
-      echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+      printf '\nTypes: %s\nURIs: %s\nSuites: %s-security\nComponents: main\n' "$types" "$SECURITY" "$SUITE"
+      echo "Signed-By: $keyring"
     fi
   } >"$apt/sources.list.d/debian.sources"
 fi
@@ -90,5 +97,10 @@ in_root "$CHROOT" "cd /root/lockstep && $COMMAND" || rc=$?
 took=$((SECONDS - ran))
 verdict=passed
 [ "$rc" -eq 0 ] || verdict="failed (exit $rc)"
-echo "fresh_machine_check: $COMMAND $verdict in $((took / 60)) min $((took % 60)) s on a fresh Debian 12 root ($SOURCES sources)"
+sums=$CHROOT/root/lockstep/dist/release/SHA256SUMS
+if [ -f "$sums" ]; then
+  echo "fresh_machine_check: the release's SHA256SUMS:"
+  sed 's/^/  /' "$sums"
+fi
+echo "fresh_machine_check: $COMMAND $verdict in $((took / 60)) min $((took % 60)) s on a fresh Debian $RELEASE root ($SOURCES sources)"
 exit "$rc"

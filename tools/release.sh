@@ -8,11 +8,14 @@
 # and with --video lockstep-1080p.mp4: the whole show rendered by the capture tool at 1440x1080
 # between black bars on 1920x1080, 60 fps, H.264 and AAC (slow: minutes, rendered on the CPU).
 # Each archive holds a README.txt. Needs root: the Linux folder is built in a Debian 11 chroot.
-# tools/release_check.sh then tries the Linux folder on bare Debian 11 and 12.
+# The same commit released twice gives the same archives, byte for byte: the libraries come from
+# pinned sources, every time inside is the commit's. tools/release_check.sh then tries the Linux
+# folder on bare Debian 11 and 12.
 # Usage: tools/release.sh [--video]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/tools/setup.sh"
+source "$ROOT/tools/archives.sh"
 say_failed_commands
 
 VIDEO=""
@@ -24,6 +27,7 @@ esac
 [ "$(id -u)" -eq 0 ] || { echo "release.sh: the Linux folder is built in a chroot: run it as root" >&2; exit 1; }
 
 OUT=$ROOT/dist/release
+export SOURCE_DATE_EPOCH=$(release_epoch)
 started=$SECONDS
 run_step "building the Linux folder" "$ROOT/tools/linux/build.sh"
 run_step "building the Windows folder" "$ROOT/tools/windows/build.sh"
@@ -34,7 +38,7 @@ PART=$OUT.part
 rm -rf "$OUT" "$PART"
 mkdir -p "$PART"
 cp "$ROOT/dist/lockstep-linux-x86_64.tar.gz" "$ROOT/dist/lockstep-win64.zip" "$PART/"
-(cd "$ROOT/dist" && zip -qr -X "$PART/lockstep-web.zip" lockstep-web)
+write_zip "$ROOT/dist" lockstep-web "$PART/lockstep-web.zip"
 
 if [ -n "$VIDEO" ]; then
   install_packages "${LOCKSTEP_TEST_PACKAGES[@]}" # ffmpeg

@@ -29,7 +29,7 @@ LOCKSTEP_WEB_PACKAGES=(
   emscripten chromium
 )
 # The release (tools/release.sh): the Linux folder is built in a Debian 11 root made with
-# debootstrap, from Debian's source packages (dpkg-source), and the web folder is zipped. The
+# debootstrap, from pinned sources (patch, from dpkg-dev), and the web folder is zipped. The
 # release check (tools/release_check.sh) runs the Linux folder in bare Debian roots and reads its
 # symbols (objdump, readelf).
 LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip binutils)
@@ -126,41 +126,6 @@ generate_data() {
 run_tests() {
   echo "setup: testing $1/"
   (cd "$ROOT/$1" && ctest --output-on-failure -j "$(nproc)")
-}
-
-# apt-get source needs source entries and their package lists: unless there are entries, a
-# deb-src twin of each of the machine's own deb entries goes into a file of ours; unless there are
-# lists, apt reads them. Any of apt's files may be missing: Debian 12's official images have only
-# the deb822 file sources.list.d/debian.sources, a debootstrap root only sources.list.
-enable_source_packages() {
-  local dir=/etc/apt/sources.list.d sudo="" file lists=() deb822=() lines="" stanzas=""
-  for file in /etc/apt/sources.list "$dir"/*.list; do
-    if [ -f "$file" ]; then lists+=("$file"); fi
-  done
-  for file in "$dir"/*.sources; do
-    if [ -f "$file" ]; then deb822+=("$file"); fi
-  done
-  if [ ${#lists[@]} -eq 0 ] && [ ${#deb822[@]} -eq 0 ]; then
-    echo "setup: apt has no sources in /etc/apt to take source packages from" >&2
-    return 1
-  fi
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  if grep -qs -e '^deb-src[[:space:]]' -e '^Types:.*deb-src' "${lists[@]}" "${deb822[@]}"; then
-    compgen -G '/var/lib/apt/lists/*_Sources*' >/dev/null ||
-      run_step "reading Debian's source package lists" $sudo apt-get update -q
-    return
-  fi
-  if [ ${#lists[@]} -gt 0 ]; then
-    lines=$(sed -n 's/^deb\([[:space:]]\)/deb-src\1/p' "${lists[@]}")
-  fi
-  if [ ${#deb822[@]} -gt 0 ]; then
-    stanzas=$(awk 'FNR == 1 && NR > 1 {print ""} /^Types:/ {$0 = "Types: deb-src"} {print}' \
-      "${deb822[@]}")
-  fi
-  [ -z "$lines" ] || echo "$lines" | $sudo tee "$dir/lockstep-source.list" >/dev/null
-  [ -z "$stanzas" ] || echo "$stanzas" | $sudo tee "$dir/lockstep-source.sources" >/dev/null
-  run_step "enabling Debian source packages" $sudo apt-get update -q ||
-    { $sudo rm -f "$dir/lockstep-source.list" "$dir/lockstep-source.sources"; return 1; }
 }
 
 # readme_text TEMPLATE [USAGE]: a release's README.txt from its template, the line @OPTIONS@

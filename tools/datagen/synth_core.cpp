@@ -78,6 +78,11 @@ float Decay(float t, float tau) {
     return x > kDecayCutoff ? 0.0f : std::exp(-x);
 }
 
+float Tanh(float x) {
+    // exp's overflow to infinity gives 1 for large x, its underflow to 0 gives -1 for small.
+    return 1.0f - 2.0f / (std::exp(2.0f * x) + 1.0f);
+}
+
 Noise SeedNoise(uint32_t seed) {
     Noise n;
     n.state = seed * 2654435761u + 0x9E3779B9u;
@@ -127,7 +132,9 @@ SvfCoefficients MakeSvf(float cutoffHz, float resonance) {
     if (resonance < 0.0f) resonance = 0.0f;
     if (resonance > 0.98f) resonance = 0.98f;
     SvfCoefficients c;
-    float g = std::tan(float(kPi) * cutoffHz / kSynthRate);
+    // tan as sin over cos: tanf's last bit differs between C libraries, as tanhf's (Tanh).
+    float w = float(kPi) * cutoffHz / kSynthRate;
+    float g = std::sin(w) / std::cos(w);
     c.k = 2.0f - 2.0f * resonance;
     c.a1 = 1.0f / (1.0f + g * (g + c.k));
     c.a2 = g * c.a1;

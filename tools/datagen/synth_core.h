@@ -48,6 +48,9 @@ float DuckGain(const Mix* mix, int64_t frame, float depth);
 float MidiToHz(float midi);
 // exp(-t / tau), flushed to 0 once it is inaudible (and before exp's slow underflow path).
 float Decay(float t, float tau);
+// tanh, from exp: C libraries differ in tanhf's last bit (glibc 2.41 made it and tanf correctly
+// rounded), and the soundtrack must be the same bytes whichever Debian generates it.
+float Tanh(float x);
 
 // xorshift32: cheap, repeatable white noise in [-1, 1).
 struct Noise {

@@ -30,7 +30,7 @@ void AddKick(Mix* mix, int64_t start, float gain) {
     SvfCoefficients clickCoef = MakeSvf(4000.0f, 0.0f);
     float phase = 0.0f;
     const float drive = 1.6f;
-    const float norm = 1.0f / std::tanh(drive);
+    const float norm = 1.0f / Tanh(drive);
     for (int64_t i = 0; i < length; i++) {
         float t = i * kInvRate;
         float hz = 44.0f + 110.0f * Decay(t, 0.03f) + 60.0f * Decay(t, 0.004f);
@@ -38,7 +38,7 @@ void AddKick(Mix* mix, int64_t start, float gain) {
         float body = std::sin(kTwoPi * phase) * Decay(t, 0.22f);
         float click = RunSvf(&clickFilter, clickCoef, NextNoise(&noise)).low * Decay(t, 0.002f);
         float fade = i > length - 200 ? float(length - i) / 200.0f : 1.0f;
-        float y = std::tanh(drive * (body + 0.5f * click)) * norm * gain * fade;
+        float y = Tanh(drive * (body + 0.5f * click)) * norm * gain * fade;
         AddFrame(mix, start + i, y, y);
     }
 }
@@ -160,7 +160,7 @@ void AddBass(Mix* mix, int64_t start, int64_t length, float midi, float gain,
         phaseSub = Wrap(phaseSub + hz * kInvRate);
         float raw = 0.5f * (SawSample(phaseA, incA) + SawSample(phaseB, incB));
         float y = RunSvf(&filter, coef, raw).low + 0.6f * std::sin(kTwoPi * phaseSub);
-        y = std::tanh(1.2f * y) * gain * NoteEnvelope(i, length, attack, release);
+        y = Tanh(1.2f * y) * gain * NoteEnvelope(i, length, attack, release);
         y *= DuckGain(mix, start + i, tone.duckDepth);
         AddFrame(mix, start + i, y, y);
     }

@@ -3,18 +3,20 @@
 # with the program, the SDL2, mpg123 and kissfft libraries in lib/, the data set and a README,
 # that plays on glibc 2.31 (Debian 11, Ubuntu 20.04) and later. Everything is compiled in a
 # Debian 11 root (build-linux/root, made with debootstrap) by its own gcc 10, so nothing asks for
-# a newer C library; libstdc++ and libgcc go into the program. The libraries are built from this
-# machine's Debian source packages, as the Windows folder's are, once each into build-linux/deps/
-# named for their version and recipe. SDL2 loads X11, Wayland, ALSA, PulseAudio, PipeWire and GL
-# at run time, so a system without one of them plays without it. Needs root (debootstrap, chroot).
+# a newer C library; libstdc++ and libgcc go into the program. The libraries are built from their
+# pinned sources (tools/pinned_sources.txt), as the Windows folder's are, once each into
+# build-linux/deps/ named for their version and recipe. SDL2 loads X11, Wayland, ALSA,
+# PulseAudio, PipeWire and GL at run time, so a system without one of them plays without it.
+# Whatever Debian runs this, the same commit gives the same tar.gz. Needs root (debootstrap,
+# chroot).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tools/setup.sh"
 source "$ROOT/tools/debian_root.sh"
+source "$ROOT/tools/archives.sh"
 say_failed_commands
 [ "$(id -u)" -eq 0 ] || { echo "build.sh: the Linux folder is built in a chroot: run it as root" >&2; exit 1; }
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_RELEASE_PACKAGES[@]}"
-enable_source_packages
 debian_mirrors
 
 SUITE=bullseye
@@ -25,7 +27,7 @@ NAME=lockstep
 STAGE=$TREE/$NAME
 TARBALL=$ROOT/dist/lockstep-linux-x86_64.tar.gz
 JOBS=$(nproc)
-source "$ROOT/tools/debian_sources.sh"
+export SOURCE_DATE_EPOCH=$(release_epoch)
 
 # The build root: Debian 11's minbase, its compiler, and the headers SDL2 needs to load X11,
 # Wayland, ALSA, PulseAudio and GL (it links none of them).
@@ -34,32 +36,16 @@ BUILD_PACKAGES=(
   libx11-dev libxext-dev libxcursor-dev libxi-dev libxfixes-dev libxrandr-dev libxrender-dev
   libxss-dev libwayland-dev libxkbcommon-dev wayland-protocols libasound2-dev libpulse-dev
 )
-# PipeWire's headers: Debian 11's are older than SDL2 accepts, so Debian 12's, unpacked into
-# /opt/pipewire of the root. SDL2 only loads the library, whichever version the system has.
-PIPEWIRE_DEBS=(libpipewire-0.3-dev libspa-0.2-dev libpipewire-0.3-0)
+# PipeWire's headers: Debian 11's are older than SDL2 accepts, so Debian 12's (the pinned .deb
+# files of pipewire), unpacked into /opt/pipewire of the root. SDL2 only loads the library,
+# whichever version the system has.
 PIPEWIRE_PC=/opt/pipewire/usr/lib/x86_64-linux-gnu/pkgconfig
-
-# The .deb files of PIPEWIRE_DEBS, fetched once into $DEPS/debs.
-fetch_pipewire_debs() {
-  local name missing=()
-  mkdir -p "$DEPS/debs"
-  for name in "${PIPEWIRE_DEBS[@]}"; do
-    compgen -G "$DEPS/debs/${name}_*.deb" >/dev/null || missing+=("$name")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  # apt's own download user may not write here; as root it downloads all the same.
-  (cd "$DEPS/debs" && apt-get download "${missing[@]}" >>"$DEPS/fetch.log" 2>&1) || {
-    tail -n 20 "$DEPS/fetch.log"
-    echo "build.sh: cannot fetch ${missing[*]}; apt's output is in $DEPS/fetch.log"
-    return 1
-  }
-}
 
 # Makes the build root unless the one there was made from the same packages; mounts it.
 make_build_root() {
-  local recipe
-  fetch_pipewire_debs
-  recipe=$(echo "$SUITE ${BUILD_PACKAGES[*]}" "$(cd "$DEPS/debs" && ls)" | sha1sum | cut -c1-8)
+  local recipe file
+  fetch_pinned pipewire
+  recipe=$(echo "$SUITE ${BUILD_PACKAGES[*]}" "$(pinned_files pipewire)" | sha1sum | cut -c1-8)
   if [ "$(cat "$BROOT/.lockstep-root" 2>/dev/null)" = "$recipe" ]; then
     mount_root "$BROOT"
     return
@@ -68,8 +54,9 @@ make_build_root() {
   new_root "$TREE/roots/$SUITE-minbase.tar" "$SUITE" "$BROOT"
   run_step "installing Debian 11's compiler and headers in $BROOT" \
     root_install "$BROOT" "${BUILD_PACKAGES[@]}"
-  local deb
-  for deb in "$DEPS"/debs/*.deb; do dpkg-deb -x "$deb" "$BROOT/opt/pipewire"; done
+  for file in $(pinned_files pipewire | cut -d' ' -f1); do
+    dpkg-deb -x "$SOURCE_CACHE/$file" "$BROOT/opt/pipewire"
+  done
   sed -i 's|^prefix=.*|prefix=/opt/pipewire/usr|' "$BROOT$PIPEWIRE_PC"/*.pc
   echo "$recipe" >"$BROOT/.lockstep-root"
 }
@@ -174,7 +161,13 @@ for lib in "$SDL2" "$MPG123" "$KISSFFT"; do
     cp "$file" "$STAGE/lib/$soname"
   done
 done
-strip --strip-unneeded "$STAGE/lockstep" "$STAGE"/lib/*
+# The root's own strip, not this machine's: the bytes must not depend on the host's binutils.
+mkdir -p "$BROOT/stage"
+rm -rf "$BROOT/stage/$NAME"
+cp -a "$STAGE" "$BROOT/stage/"
+in_root "$BROOT" "strip --strip-unneeded /stage/$NAME/lockstep /stage/$NAME/lib/*"
+rm -rf "$STAGE"
+mv "$BROOT/stage/$NAME" "$STAGE"
 chmod 644 "$STAGE"/lib/*
 find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 # The options as the program itself states them (it runs here too: glibc is newer here).
@@ -184,10 +177,6 @@ find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
   library_licences "$SDL2" "$MPG123" "$KISSFFT"
 } >"$STAGE/README.txt"
 
-# The same bytes from the same files: no owners, the commit's time.
-stamp=$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || date +%s)
 mkdir -p "$(dirname "$TARBALL")"
-tar --format=gnu --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$stamp" \
-  -C "$TREE" -cf - "$NAME" | gzip -9n >"$TARBALL.part"
-mv "$TARBALL.part" "$TARBALL"
+write_tar_gz "$TREE" "$NAME" "$TARBALL"
 echo "build.sh: wrote $TARBALL ($(du -k "$TARBALL" | cut -f1) KiB)"

@@ -4,15 +4,14 @@
 # data set with the loading picture first, so the page can show it while the rest arrives) and
 # the soundtrack (data/moravinte.mp3, fetched on its own: it does not compress). Any static
 # server can serve the folder. Beside them lockstep.html, the same page as one file that holds
-# all the others and so plays when opened from disk, and README.txt. kissfft's sources come from
-# Debian's source package, once, into build-web/deps/; the data set comes from the native
-# generator.
+# all the others and so plays when opened from disk, and README.txt. kissfft's sources are the
+# pinned ones (tools/pinned_sources.txt), unpacked once into build-web/deps/; the data set comes
+# from the native generator. The same commit gives the same files wherever it is cloned.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tools/setup.sh"
 say_failed_commands
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}"
-enable_source_packages
 
 TREE=$ROOT/build-web
 DEPS=$TREE/deps
@@ -24,14 +23,15 @@ source "$ROOT/tools/debian_sources.sh"
 # Emscripten's optimising link runs acorn, which Debian keeps in its own Node.js folder.
 export NODE_PATH=/usr/share/nodejs
 
-# kissfft's sources, unpacked once per Debian version; the show's build compiles them.
-dsc=$(source_dsc kissfft)
-version=$(echo "$dsc" | sed 's/^[^_]*_//; s/\.dsc$//')
-[ -n "$version" ] || { echo "build.sh: no source package kissfft"; exit 1; }
+source "$ROOT/tools/archives.sh"
+export SOURCE_DATE_EPOCH=$(release_epoch)
+
+# kissfft's sources, unpacked once per pinned version; the show's build compiles them.
+version=$(pinned_version kissfft)
 KISSFFT=$DEPS/kissfft-$version
 if [ ! -f "$KISSFFT/.complete" ]; then
   rm -rf "$DEPS"/kissfft-*
-  fetch_source kissfft "$dsc" "$KISSFFT"
+  unpack_pinned kissfft "$KISSFFT"
   touch "$KISSFFT/.complete"
 fi
 
@@ -41,7 +41,9 @@ cmake --build "$ROOT/build" --target lockstep-datagen -j "$JOBS"
 generate_data
 
 echo "build.sh: building the show for the web"
+# Source paths relative to the clone, so where it lies leaves no trace in the module.
 emcmake cmake -S "$ROOT" -B "$TREE/show" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_C_FLAGS="-ffile-prefix-map=$ROOT=." -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$ROOT=." \
   -DLOCKSTEP_WEB_KISSFFT="$KISSFFT" >/dev/null
 cmake --build "$TREE/show" --target lockstep -j "$JOBS"
 
@@ -51,7 +53,7 @@ cp "$ROOT/host/web/index.html" "$ROOT/host/web/page.js" "$TREE/show/bin/lockstep
   "$TREE/show/bin/lockstep.wasm" "$STAGE/"
 cp "$ROOT/data/moravinte.mp3" "$STAGE/data/"
 # The same bytes from the same data set: no owners, no times.
-files=$(cd "$ROOT/data" && ls | grep -v -e '^loading_512x512\.raw$' -e '\.mp3$' | sort)
+files=$(cd "$ROOT/data" && LC_ALL=C ls | grep -v -e '^loading_512x512\.raw$' -e '\.mp3$' | LC_ALL=C sort)
 (cd "$ROOT/data" && tar --format=ustar --owner=0 --group=0 --numeric-owner --mtime=@0 \
   -cf - loading_512x512.raw $files) | gzip -9n >"$STAGE/lockstep-data.tar.gz"
 

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Cross-builds the demo for 64-bit Windows with MinGW-w64 and writes dist/lockstep-win64.zip: one
 # folder with lockstep.exe, the DLLs of SDL2, mpg123 and kissfft, the data set and a README.
-# The three libraries are built from Debian's source packages once, each into its own folder
-# under build-win64/deps/ named for its version and its recipe; later runs only build the demo.
+# The three libraries are built from their pinned sources (tools/pinned_sources.txt) once, each
+# into its own folder under build-win64/deps/ named for its version and its recipe; later runs
+# only build the demo. The same commit gives the same zip wherever it is cloned: no build paths,
+# no link times, the commit's time on every member.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tools/setup.sh"
 say_failed_commands
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_WINDOWS_PACKAGES[@]}"
-enable_source_packages
 source "$ROOT/tools/debian_sources.sh"
+source "$ROOT/tools/archives.sh"
 
 HOST=x86_64-w64-mingw32
 TOOLCHAIN=$ROOT/tools/windows/mingw-w64-x86_64.cmake
@@ -19,6 +21,7 @@ NAME=lockstep-win64
 STAGE=$TREE/$NAME
 ZIP=$ROOT/dist/$NAME.zip
 JOBS=$(nproc)
+export SOURCE_DATE_EPOCH=$(release_epoch)
 
 # The recipes: build_NAME SOURCE_DIR PREFIX. Each runs as the condition of an if, where set -e
 # does not stop it, so its steps are chained with && and its status is that of the first that
@@ -36,10 +39,12 @@ build_SDL2() {
     cp "$1/LICENSE.txt" "$2/licence.txt"
 }
 
-# The library alone: not the player, nor the output and synthesis libraries beside it.
+# The library alone: not the player, nor the output and synthesis libraries beside it. The flags
+# the toolchain file gives the CMake builds: no build paths, no link time.
 build_mpg123() {
   (cd "$1" && ./configure --host=$HOST --prefix="$2" --enable-shared --disable-static \
-    --enable-modules=no --enable-network=no --with-cpu=x86-64 --disable-dependency-tracking &&
+    --enable-modules=no --enable-network=no --with-cpu=x86-64 --disable-dependency-tracking \
+    CFLAGS="-O2 -ffile-prefix-map=$ROOT=." LDFLAGS=-Wl,--no-insert-timestamp &&
     make -j "$JOBS" src/libmpg123/libmpg123.la &&
     make install-libLTLIBRARIES lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
       install-nodist_includeHEADERS nodist_include_HEADERS=src/libmpg123/mpg123.h \
@@ -71,8 +76,10 @@ echo "build.sh: building the demo for Windows"
 # CMake keeps what it found in its cache: other libraries need a fresh tree.
 PREFIXES="$SDL2;$MPG123;$KISSFFT"
 [ "$(cat "$TREE/demo/libraries.txt" 2>/dev/null)" = "$PREFIXES" ] || rm -rf "$TREE/demo"
+ln -sfn "/usr/$HOST/lib" "$TREE/windows-lib" # see the toolchain file
 cmake -S "$ROOT" -B "$TREE/demo" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" >/dev/null
+  -DLOCKSTEP_DEMO_ONLY=ON -DLOCKSTEP_WINDOWS_PREFIXES="$PREFIXES" \
+  -DLOCKSTEP_WINDOWS_LIBDIR="$TREE/windows-lib" >/dev/null
 echo "$PREFIXES" >"$TREE/demo/libraries.txt"
 cmake --build "$TREE/demo" --target lockstep -j "$JOBS"
 
@@ -96,8 +103,5 @@ find "$ROOT/data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$STAGE/data/" \;
 } | sed 's/\r$//; s/$/\r/' >"$STAGE/README.txt"
 
 mkdir -p "$(dirname "$ZIP")"
-rm -f "$ZIP" "$ZIP.part"
-# Written beside its final name, which it takes only once whole.
-(cd "$TREE" && zip -qr -X "$ZIP.part" "$NAME")
-mv "$ZIP.part" "$ZIP"
+write_zip "$TREE" "$NAME" "$ZIP"
 echo "build.sh: wrote $ZIP ($(du -k "$ZIP" | cut -f1) KiB)"

@@ -10,11 +10,22 @@ set(CMAKE_CXX_COMPILER ${LOCKSTEP_WINDOWS_HOST}-g++)
 set(CMAKE_RC_COMPILER ${LOCKSTEP_WINDOWS_HOST}-windres)
 set(PKG_CONFIG_EXECUTABLE ${LOCKSTEP_WINDOWS_HOST}-pkg-config)
 
-# The compiler's runtime goes into each binary, so only the libraries' own DLLs ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# The compiler's runtime goes into each binary, so only the libraries' own DLLs ship. No link
+# time in the PE header, and source paths relative to the clone: where it lies and when it is
+# built change no byte.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+get_filename_component(_lockstep_clone "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
+# ld orders a PE's imports by the paths of the import libraries it read. With the clone's path in
+# our libraries' and not in Windows' own (/usr), where the clone lies would decide which come
+# first; LOCKSTEP_WINDOWS_LIBDIR, a link in the tree to Windows' own, makes every path start alike.
+if(LOCKSTEP_WINDOWS_LIBDIR)
+  string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -L${LOCKSTEP_WINDOWS_LIBDIR}")
+endif()
+set(CMAKE_C_FLAGS_INIT "-ffile-prefix-map=${_lockstep_clone}=.")
+set(CMAKE_CXX_FLAGS_INIT "-ffile-prefix-map=${_lockstep_clone}=.")
 
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LOCKSTEP_WINDOWS_PREFIXES)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LOCKSTEP_WINDOWS_PREFIXES LOCKSTEP_WINDOWS_LIBDIR)
 set(CMAKE_FIND_ROOT_PATH /usr/${LOCKSTEP_WINDOWS_HOST} ${LOCKSTEP_WINDOWS_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
