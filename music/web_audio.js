@@ -8,11 +8,13 @@ var LibraryLockstepAudio = {
     rate: 44100,
     // How long the sound may take to start after the click before it counts as refused.
     startLimitMs: 3000,
+    // Seconds of sound before the output's latency is asked for (see reading).
+    latencyAfter: 1,
     context: null,
     tracks: [null], // track number -> {path, buffer}; 0 is no track
     source: null,
     startedAt: 0, // context time at which the playing source started
-    heard: 0, // the latest audible position handed out, so that it never runs backwards
+    clock: null, // the show's clock for the playing source
     everRan: false,
     refused: false,
     onRefused: null, // set by the page: says so to the viewer
@@ -52,20 +54,22 @@ var LibraryLockstepAudio = {
       context.resume().catch(function(e) { LockstepAudio.refuse(String(e)); });
     },
 
-    // Context time now reaching the listener: the output's own timestamp carried forward on the
-    // page's clock, never past what has been rendered, never backwards.
-    audibleTime: function() {
+    // One reading of the context for the show's clock (music/sound_clock.js). Firefox asks its
+    // sound server for the output's latency from the page's thread until it has an answer, and
+    // asked while the output starts, that can deadlock its audio with PulseAudio: the tab stops
+    // answering right after the click. So the latency and the output's timestamp are asked for
+    // only once the sound has played a while, and until then what plays counts as heard.
+    reading: function() {
       var context = LockstepAudio.context;
-      var now = context.currentTime;
-      if (context.getOutputTimestamp) {
-        var stamp = context.getOutputTimestamp();
-        if (stamp.contextTime > 0) {
-          now = Math.min(now, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
-        }
-      } else if (context.outputLatency) {
-        now -= context.outputLatency;
-      }
-      return now;
+      var settled = context.currentTime - LockstepAudio.startedAt >= LockstepAudio.latencyAfter;
+      return {now: performance.now(), state: context.state, currentTime: context.currentTime,
+              outputLatency: settled ? context.outputLatency : 0,
+              stamp: settled && context.getOutputTimestamp ? context.getOutputTimestamp() : null};
+    },
+
+    // Context time now reaching the listener, in seconds.
+    audibleTime: function() {
+      return LockstepSoundClock.audibleTime(LockstepAudio.reading());
     },
   },
 
@@ -107,7 +111,9 @@ var LibraryLockstepAudio = {
     source.buffer = LockstepAudio.tracks[track].buffer;
     source.connect(context.destination);
     LockstepAudio.startedAt = context.currentTime;
-    LockstepAudio.heard = 0;
+    LockstepAudio.clock = LockstepSoundClock.create(LockstepAudio.startedAt, function(sentence) {
+      console.warn('lockstep: ' + sentence);
+    });
     source.start(LockstepAudio.startedAt);
     LockstepAudio.source = source;
     if (context.state === 'running') LockstepAudio.everRan = true;
@@ -129,12 +135,7 @@ var LibraryLockstepAudio = {
   lockstep_audio_position__deps: ['$LockstepAudio'],
   lockstep_audio_position: function() {
     if (!LockstepAudio.source || LockstepAudio.refused) return -1;
-    // A suspended context stands still, and so does what has been heard.
-    if (LockstepAudio.context.state === 'running') {
-      var heard = LockstepAudio.audibleTime() - LockstepAudio.startedAt;
-      if (heard > LockstepAudio.heard) LockstepAudio.heard = heard;
-    }
-    return LockstepAudio.heard;
+    return LockstepAudio.clock.read(LockstepAudio.reading()) / 1000;
   },
 };
 
