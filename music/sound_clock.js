@@ -34,7 +34,7 @@ var LockstepSoundClock = (function() {
       lastNow: null,     // the page's clock at the latest reading
       lastContext: null, // the context's time at the latest reading
       soundMovedAt: 0,   // the page's clock when the context's time last changed
-      worstStep: 0,      // the largest step beyond the page's clock while it changed hands
+      worstStep: 0,      // the largest step beyond the page's clock's while it changed hands
     };
     clock.read = function(r) {
       var sound = (audibleTime(r) - startedAt) * 1000;
@@ -62,7 +62,7 @@ var LockstepSoundClock = (function() {
       // The sound moves again: the show closes in on it within a frame's step.
       var most = step + Math.min(step, FRAME_MS), least = step / 2;
       var next = Math.min(Math.max(sound, clock.shown + least), clock.shown + most);
-      clock.worstStep = Math.max(clock.worstStep, Math.abs(next - clock.shown - step));
+      clock.worstStep = Math.max(clock.worstStep, next - clock.shown - step);
       clock.shown = next;
       if (next === sound) {
         clock.onPage = false;

@@ -63,7 +63,6 @@ function missing(engine) {
       return 'no ' + client + ' (npm ci in tools/web; tools/setup.sh does it)';
     }
   }
-  if (engine !== 'chromium' && !process.env.DISPLAY) return 'no X display (run it under xvfb-run)';
   return null;
 }
 
