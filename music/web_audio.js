@@ -8,8 +8,6 @@ var LibraryLockstepAudio = {
     rate: 44100,
     // How long the sound may take to start after the click before it counts as refused.
     startLimitMs: 3000,
-    // Whether asking for the output's latency can hold the page (see reading).
-    latencyDeadlocks: typeof navigator !== 'undefined' && /\bFirefox\//.test(navigator.userAgent),
     context: null,
     tracks: [null], // track number -> {path, buffer}; 0 is no track
     source: null,
@@ -54,18 +52,12 @@ var LibraryLockstepAudio = {
       context.resume().catch(function(e) { LockstepAudio.refuse(String(e)); });
     },
 
-    // One reading of the context for the show's clock (music/sound_clock.js). Firefox asks its
-    // sound server for the output's latency (outputLatency, getOutputTimestamp()) from the
-    // page's thread while its audio thread may wait on that thread: with PulseAudio the browser's
-    // audio then deadlocks and the tab stops answering, in 4 of 9 drives when asked every frame
-    // from the click, 1 of 10 when asked once after a second, none of 12 when never asked. So
-    // Firefox is never asked, and what it plays counts as heard, a latency (tens of ms) early.
+    // One reading of the context for the show's clock (music/sound_clock.js).
     reading: function() {
       var context = LockstepAudio.context;
-      var ask = !LockstepAudio.latencyDeadlocks;
       return {now: performance.now(), state: context.state, currentTime: context.currentTime,
-              outputLatency: ask ? context.outputLatency : 0,
-              stamp: ask && context.getOutputTimestamp ? context.getOutputTimestamp() : null};
+              outputLatency: context.outputLatency,
+              stamp: context.getOutputTimestamp ? context.getOutputTimestamp() : null};
     },
 
     // Context time now reaching the listener, in seconds.

@@ -79,6 +79,11 @@ function flatShare(png) {
   return Math.max(...counts.values()) / all;
 }
 
+// still_diff's PSNR in dB: "inf" for the same picture.
+function psnr(diff) {
+  return diff[0] === 'inf' ? Infinity : Number(diff[0]);
+}
+
 // lockstep-capture's still at ms (fps frames a second), once per run of the tests.
 const captured = new Map();
 function captureStill(ms, fps) {
@@ -124,5 +129,5 @@ async function compareWithCapture(browser, url, ms, fps, name, lose = false) {
 
 module.exports = {
   ENGINE, BUILD, SITE, OUTPUT, LOAD_S, MIN_PSNR, ASKING, ENDED, MESSAGE, LOSE, browsers,
-  status, flatShare, compareWithCapture,
+  status, flatShare, compareWithCapture, psnr,
 };

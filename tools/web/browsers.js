@@ -66,6 +66,19 @@ function missing(engine) {
   return null;
 }
 
+// Children that must not outlive a test that is stopped (ctest's timeout, ^C): the sound server
+// and WebKit's driver. Puppeteer closes its own browsers on these signals.
+const children = new Set();
+function own(child) {
+  children.add(child);
+  child.on('exit', () => children.delete(child));
+  return child;
+}
+process.on('exit', () => children.forEach((child) => child.kill()));
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+  process.on(signal, () => process.exit(128 + os.constants.signals[signal]));
+}
+
 function sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
@@ -89,11 +102,11 @@ class SoundServer {
     fs.chmodSync(dir, 0o700);
     const server = new SoundServer(dir);
     // As root it warns that it is meant for a user, and runs all the same.
-    server.proc = childProcess.spawn('pulseaudio', [
+    server.proc = own(childProcess.spawn('pulseaudio', [
       '-n', '--daemonize=no', '--exit-idle-time=-1', '--use-pid-file=no', '--disable-shm=yes',
       '--load=module-null-sink sink_name=lockstep', '--load=module-native-protocol-unix ' +
       'auth-anonymous=1 socket=' + server.socket], {
-      env: Object.assign({}, process.env, server.env()), stdio: 'ignore'});
+      env: Object.assign({}, process.env, server.env()), stdio: 'ignore'}));
     const deadline = Date.now() + 20000;
     while (!fs.existsSync(server.socket)) {
       if (server.proc.exitCode !== null || Date.now() > deadline) {
@@ -365,8 +378,8 @@ async function launch(engine, prefs) {
     if (engine === 'webkit') {
       const {Builder, Capabilities} = require('selenium-webdriver');
       const port = await freePort();
-      browser.webDriverProc = childProcess.spawn('WebKitWebDriver', ['--port=' + port],
-                                                 {env, stdio: 'ignore'});
+      browser.webDriverProc = own(childProcess.spawn('WebKitWebDriver', ['--port=' + port],
+                                                     {env, stdio: 'ignore'}));
       const caps = new Capabilities({browserName: 'MiniBrowser', 'webkitgtk:browserOptions': {
         binary: path.join(WEBKIT_DIR, 'MiniBrowser'), args: ['--automation']}});
       const deadline = Date.now() + START_LIMIT_MS;
