@@ -160,8 +160,11 @@ async function sceneRates(browser, server) {
 
 async function stills(browser, server, engine, build, out) {
   fs.mkdirSync(out, {recursive: true});
-  const args = ['--root', ROOT, '--fps', String(STILL_FPS), '--to', String(Math.max(...STILL_TIMES))];
-  for (const ms of STILL_TIMES) args.push('--still', `${ms}=${path.join(out, `capture-${ms}.png`)}`);
+  const args = ['--root', ROOT, '--fps', String(STILL_FPS),
+                '--to', String(Math.max(...STILL_TIMES))];
+  for (const ms of STILL_TIMES) {
+    args.push('--still', `${ms}=${path.join(out, `capture-${ms}.png`)}`);
+  }
   childProcess.execFileSync(path.join(build, 'bin', 'lockstep-capture'), args, {
     stdio: 'ignore', env: Object.assign({}, process.env, {SDL_VIDEODRIVER: 'offscreen'})});
   const rows = [];
@@ -176,8 +179,9 @@ async function stills(browser, server, engine, build, out) {
       path.join(out, `capture-${ms}.png`), got, path.join(out, `${engine}-diff-${ms}.png`)],
     {encoding: 'utf8'}).trim().split(/\s+/);
     rows.push([ms, diff, (Date.now() - started) / 1000]);
-    console.log('  %s ms: PSNR %s dB, p99 %s, max %s, within 2/255 %s (%s s)', String(ms).padStart(6),
-                diff[0], diff[1], diff[2], diff[3], rows[rows.length - 1][2].toFixed(0));
+    console.log('  %s ms: PSNR %s dB, p99 %s, max %s, within 2/255 %s (%s s)',
+                String(ms).padStart(6), diff[0], diff[1], diff[2], diff[3],
+                rows[rows.length - 1][2].toFixed(0));
   }
   return rows;
 }
@@ -231,7 +235,8 @@ async function main() {
   const rows = transfer();
   console.log('transfer (bytes as served, compressed where it pays):');
   for (const [name, raw, sent] of rows) {
-    console.log('  %s %s -> %s', name.padEnd(24), String(raw).padStart(9), String(sent).padStart(9));
+    console.log('  %s %s -> %s', name.padEnd(24), String(raw).padStart(9),
+                String(sent).padStart(9));
   }
   result.transfer_bytes = rows.reduce((sum, r) => sum + r[2], 0);
   const server = await browsers.StaticServer.start(SITE);

@@ -136,7 +136,8 @@ test('stills match the capture tool\'s', async () => {
   }
 });
 
-test('a hidden tab draws nothing, and back it is at the music\'s time', {skip: !CHROMIUM}, async () => {
+test('a hidden tab draws nothing, and back it is at the music\'s time', {skip: !CHROMIUM},
+     async () => {
   const page = await browser.open(server.url + 'index.html');
   await playing(page);
   assert.ok(await page.waitUntil('lockstepStatus().time >= 1000', LOAD_S));
@@ -188,7 +189,8 @@ function tamperedPackages() {
   };
   return [
     ['gzip cut', packed.subarray(0, packed.length >> 1), 'failed to load ('],
-    ['archive cut', zlib.gzipSync(tar.subarray(0, tar.length >> 1)), 'is damaged: it is cut short.'],
+    ['archive cut', zlib.gzipSync(tar.subarray(0, tar.length >> 1)),
+     'is damaged: it is cut short.'],
     ['huge member', withField(124, 12, '77777777777'),
      'is damaged: the member "arbre.baf" claims 8589934591 bytes'],
     ['renamed member', withField(0, 100, '../../escape.raw'),

@@ -46,7 +46,8 @@ after(async () => {
 async function tap(page, id) {
   if (CHROMIUM) return page.tap('#' + id);
   return page.evaluate(`(e => ['pointerdown', 'pointerup'].forEach(kind => e.dispatchEvent(
-    new PointerEvent(kind, {pointerType: 'touch', bubbles: true}))))(document.getElementById('${id}'))`);
+    new PointerEvent(kind, {pointerType: 'touch', bubbles: true}))))(
+    document.getElementById('${id}'))`);
 }
 
 async function answered(page, answer) {
@@ -89,7 +90,8 @@ test('without full screen, Yes fills the window with the frame', async () => {
   assert.deepStrictEqual(await page.evaluate(RECT('stage')), [0, 0, width, height]);
   const [x, y, w, h] = await page.evaluate(RECT('canvas'));
   const fit = Math.min(width, Math.floor(height * 4 / 3));
-  assert.ok(Math.abs(w - fit) <= 1 && Math.abs(h - fit * 3 / 4) <= 1, `${w}x${h} in ${width}x${height}`);
+  assert.ok(Math.abs(w - fit) <= 1 && Math.abs(h - fit * 3 / 4) <= 1,
+            `${w}x${h} in ${width}x${height}`);
   assert.ok(Math.abs(x - (width - w) / 2) <= 1 && Math.abs(y - (height - h) / 2) <= 1);
   assert.strictEqual(await page.evaluate(MESSAGE), '', 'said something');
   await tap(page, 'canvas');

@@ -152,7 +152,9 @@
                        Math.min(WINDOW_HEIGHT, window.innerHeight));
         return [Math.round(size[0] * ratio), Math.round(size[1] * ratio)];
       }
-      if (filling) return [Math.round(window.innerWidth * ratio), Math.round(window.innerHeight * ratio)];
+      if (filling) {
+        return [Math.round(window.innerWidth * ratio), Math.round(window.innerHeight * ratio)];
+      }
       return [Math.round(screen.width * ratio), Math.round(screen.height * ratio)];
     },
     ask: function(kind) {

@@ -169,8 +169,10 @@ class StaticServer {
 const CONSOLE_KEEPER = `if (!window.lockstepKept) { window.lockstepKept = [];
   ['log', 'info', 'warn', 'error'].forEach(function(level) { var plain = console[level];
     console[level] = function() { window.lockstepKept.push([level,
-      Array.prototype.map.call(arguments, String).join(' ')]); return plain.apply(console, arguments); }; });
-  window.addEventListener('error', function(e) { window.lockstepKept.push(['pageerror', e.message]); }); }`;
+      Array.prototype.map.call(arguments, String).join(' ')]);
+      return plain.apply(console, arguments); }; });
+  window.addEventListener('error', function(e) {
+    window.lockstepKept.push(['pageerror', e.message]); }); }`;
 
 // One tab: its console lines as [level, text], its errors (console errors, uncaught
 // exceptions), and what a test does with it.
@@ -231,7 +233,9 @@ class Page {
   async canvasPng(selector = 'canvas') {
     const data = await this.evaluate(
       `document.querySelector(${JSON.stringify(selector)}).toDataURL('image/png')`);
-    if (!data || !data.startsWith('data:image/png;base64,')) throw new Error('the canvas gave no PNG');
+    if (!data || !data.startsWith('data:image/png;base64,')) {
+      throw new Error('the canvas gave no PNG');
+    }
     return Buffer.from(data.split(',', 2)[1], 'base64');
   }
 }

@@ -19,10 +19,12 @@ const RECORD = (seconds, suspend) => `new Promise(done => {
   const step = () => {
     const r = audio.reading(), t = performance.now() - t0;
     rows.push([round(r.now), r.state, round(r.currentTime), round(r.outputLatency),
-               r.stamp ? round(r.stamp.contextTime) : null, r.stamp ? round(r.stamp.performanceTime) : null]);
+               r.stamp ? round(r.stamp.contextTime) : null,
+               r.stamp ? round(r.stamp.performanceTime) : null]);
     if (${suspend} && t > ${seconds} * 333 && !window.suspended) {
       window.suspended = true;
-      audio.context.suspend().then(() => setTimeout(() => audio.context.resume(), ${seconds} * 333));
+      audio.context.suspend()
+        .then(() => setTimeout(() => audio.context.resume(), ${seconds} * 333));
     }
     if (t < ${seconds} * 1000) requestAnimationFrame(step);
     else done({startedAt: audio.startedAt, rows});
