@@ -73,7 +73,9 @@ async function followsTheSound(page) {
   const shown = await status(page);
   assert.ok(Math.abs(shown.spectrum - shown.time) < 250, JSON.stringify(shown));
   await page.evaluate('Module.lockstepAudio.context.suspend()');
-  await browsers.sleep(300);
+  // A frame drawn before the suspension may show a little less than the sound had reached.
+  const suspendedAt = (await status(page)).frames;
+  assert.ok(await page.waitUntil(`lockstepStatus().frames >= ${suspendedAt + 2}`, 30));
   const held = await status(page);
   await browsers.sleep(2000);
   const later = await status(page);
