@@ -6,6 +6,7 @@ ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
   "${LOCKSTEP_WINDOWS_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}" "${LOCKSTEP_RELEASE_PACKAGES[@]}"
+install_web_clients
 
 build_tree build
 generate_data

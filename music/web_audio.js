@@ -12,7 +12,7 @@ var LibraryLockstepAudio = {
     tracks: [null], // track number -> {path, buffer}; 0 is no track
     source: null,
     startedAt: 0, // context time at which the playing source started
-    heard: 0, // the latest audible position handed out, so that it never runs backwards
+    clock: null, // the show's clock for the playing source
     everRan: false,
     refused: false,
     onRefused: null, // set by the page: says so to the viewer
@@ -52,20 +52,17 @@ var LibraryLockstepAudio = {
       context.resume().catch(function(e) { LockstepAudio.refuse(String(e)); });
     },
 
-    // Context time now reaching the listener: the output's own timestamp carried forward on the
-    // page's clock, never past what has been rendered, never backwards.
-    audibleTime: function() {
+    // One reading of the context for the show's clock (music/sound_clock.js).
+    reading: function() {
       var context = LockstepAudio.context;
-      var now = context.currentTime;
-      if (context.getOutputTimestamp) {
-        var stamp = context.getOutputTimestamp();
-        if (stamp.contextTime > 0) {
-          now = Math.min(now, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
-        }
-      } else if (context.outputLatency) {
-        now -= context.outputLatency;
-      }
-      return now;
+      return {now: performance.now(), state: context.state, currentTime: context.currentTime,
+              outputLatency: context.outputLatency,
+              stamp: context.getOutputTimestamp ? context.getOutputTimestamp() : null};
+    },
+
+    // Context time now reaching the listener, in seconds.
+    audibleTime: function() {
+      return LockstepSoundClock.audibleTime(LockstepAudio.reading());
     },
   },
 
@@ -107,7 +104,9 @@ var LibraryLockstepAudio = {
     source.buffer = LockstepAudio.tracks[track].buffer;
     source.connect(context.destination);
     LockstepAudio.startedAt = context.currentTime;
-    LockstepAudio.heard = 0;
+    LockstepAudio.clock = LockstepSoundClock.create(LockstepAudio.startedAt, function(sentence) {
+      console.warn('lockstep: ' + sentence);
+    });
     source.start(LockstepAudio.startedAt);
     LockstepAudio.source = source;
     if (context.state === 'running') LockstepAudio.everRan = true;
@@ -129,12 +128,7 @@ var LibraryLockstepAudio = {
   lockstep_audio_position__deps: ['$LockstepAudio'],
   lockstep_audio_position: function() {
     if (!LockstepAudio.source || LockstepAudio.refused) return -1;
-    // A suspended context stands still, and so does what has been heard.
-    if (LockstepAudio.context.state === 'running') {
-      var heard = LockstepAudio.audibleTime() - LockstepAudio.startedAt;
-      if (heard > LockstepAudio.heard) LockstepAudio.heard = heard;
-    }
-    return LockstepAudio.heard;
+    return LockstepAudio.clock.read(LockstepAudio.reading()) / 1000;
   },
 };
 

@@ -23,10 +23,13 @@ LOCKSTEP_TEST_PACKAGES=(
 LOCKSTEP_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64 mingw-w64-tools make dpkg-dev zip unzip wine64 fonts-wine
 )
-# The web page (tools/web/build.sh) and its tests in headless Chromium. Emscripten's -O2 link
-# runs acorn from node-acorn, one of its own dependencies.
+# The web page (tools/web/build.sh) and its tests in three engines: Chromium headless, Firefox
+# ESR and WebKitGTK (WebKitWebDriver and its MiniBrowser) in a window under Xvfb, their sound
+# into a PulseAudio null sink (WebKit's through GStreamer's pulsesink). Emscripten's -O2 link
+# runs acorn from node-acorn, one of its own dependencies. Node.js and the tests' clients come
+# from install_web_clients.
 LOCKSTEP_WEB_PACKAGES=(
-  emscripten chromium
+  emscripten chromium firefox-esr webkit2gtk-driver pulseaudio gstreamer1.0-pulseaudio
 )
 # The release (tools/release.sh): the Linux folder is built in a Debian 11 root made with
 # debootstrap, from pinned sources (patch, from dpkg-dev), and the web folder is zipped. The
@@ -96,6 +99,18 @@ apt_install() {
   [ "$1" = sudo ] && { sudo=sudo; shift; }
   $sudo apt-get update -q &&
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
+}
+
+# install_web_clients: the browser tests' clients from npm (tools/web/package-lock.json), no
+# browser downloads. Node.js and npm are Debian's unless an npm already runs: a Node.js from
+# elsewhere brings its own, and apt must not try to replace it.
+install_web_clients() {
+  local dir=$ROOT/tools/web
+  if ! command -v npm >/dev/null; then install_packages nodejs npm || return 1; fi
+  cmp -s "$dir/package-lock.json" "$dir/node_modules/.lockstep-installed" && return 0
+  run_step "installing the browser tests' clients (npm ci)" \
+    env PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix "$dir" --no-audit --no-fund &&
+    cp "$dir/package-lock.json" "$dir/node_modules/.lockstep-installed"
 }
 
 # build_tree DIR [cmake options...]; with LOCKSTEP_BUILD_TARGET set, only that target is built.

@@ -9,12 +9,14 @@
   var SOUNDTRACK = 'data/moravinte.mp3';
   var LOADING_PICTURE = 'loading_512x512.raw';
   var WINDOW_WIDTH = 800, WINDOW_HEIGHT = 600;
+  var END_SHOWN_MS = 3000; // how long a tap shows the End control
 
   var stage = document.getElementById('stage');
   var canvas = document.getElementById('canvas');
   var bar = document.getElementById('progress-bar');
   var question = document.getElementById('question');
   var message = document.getElementById('message');
+  var endControl = document.getElementById('end');
 
   // lockstep.html carries its files in itself (host/web/embedded.js); index.html fetches them.
   var carried = window.lockstepFile || null;
@@ -46,6 +48,7 @@
   function fail(sentence) {
     if (failed) return;
     failed = true;
+    keepScreenOn(false);
     document.getElementById('progress').style.display = 'none';
     question.style.display = 'none';
     say(sentence);
@@ -59,9 +62,60 @@
   }
   watchContext(canvas);
 
-  function isFullscreen() {
-    return document.fullscreenElement === stage;
+  // Without full screen (an iPhone's browser) "Yes" fills the window with the frame instead.
+  var filling = false;
+  function fill(on) {
+    filling = on;
+    stage.classList.toggle('filling', on);
   }
+
+  function isFullscreen() {
+    return document.fullscreenElement === stage || filling;
+  }
+
+  // The screen is kept on while the show plays. A browser lets the lock go while the page is
+  // hidden; it is taken again when the page is back. A refusal is the browser's to make: the
+  // screen may dim, and nothing is said on the picture.
+  var wakeLock = null, keepAwake = false;
+  function keepScreenOn(on) {
+    keepAwake = on;
+    if (!on) {
+      if (wakeLock) wakeLock.release().catch(function() {});
+      wakeLock = null;
+      return;
+    }
+    if (wakeLock || document.hidden || !navigator.wakeLock) return;
+    navigator.wakeLock.request('screen').then(function(lock) {
+      if (!keepAwake) {
+        lock.release().catch(function() {});
+        return;
+      }
+      wakeLock = lock;
+      lock.addEventListener('release', function() {
+        if (wakeLock === lock) wakeLock = null;
+      });
+    }).catch(function(e) {
+      console.info('lockstep: the screen may dim during the show (' + e.message + ')');
+    });
+  }
+  document.addEventListener('visibilitychange', function() {
+    if (keepAwake && !document.hidden) keepScreenOn(true);
+  });
+
+  // A tap on the picture shows the End control for a while; it ends the show as Escape does.
+  var endTimer = 0;
+  function showEnd(shown) {
+    clearTimeout(endTimer);
+    endControl.style.display = shown ? 'block' : 'none';
+    if (shown) endTimer = setTimeout(function() { showEnd(false); }, END_SHOWN_MS);
+  }
+  stage.addEventListener('pointerdown', function(event) {
+    if (showing && event.pointerType !== 'mouse' && event.target !== endControl) showEnd(true);
+  });
+  endControl.addEventListener('click', function() {
+    showEnd(false);
+    if (showing) Module._lockstep_escape();
+  });
 
   // The largest rectangle of the frame's shape within width x height.
   function fit(width, height) {
@@ -98,10 +152,19 @@
                        Math.min(WINDOW_HEIGHT, window.innerHeight));
         return [Math.round(size[0] * ratio), Math.round(size[1] * ratio)];
       }
+      if (filling) {
+        return [Math.round(window.innerWidth * ratio), Math.round(window.innerHeight * ratio)];
+      }
       return [Math.round(screen.width * ratio), Math.round(screen.height * ratio)];
     },
     ask: function(kind) {
       showing = false;
+      keepScreenOn(false);
+      showEnd(false);
+      if (filling) {
+        fill(false);
+        page.layout();
+      }
       document.getElementById('progress').style.display = 'none';
       document.getElementById('question-text').textContent = [
         'Fullscreen?', 'The show has ended. Play it again? Fullscreen?',
@@ -123,6 +186,7 @@
     playing: function() {
       showing = true;
       question.style.display = 'none';
+      keepScreenOn(true);
     },
     hideCursor: function(hide) { canvas.style.cursor = hide ? 'none' : ''; },
     leaveFullscreen: function() {
@@ -135,10 +199,13 @@
     if (fullScreen) {
       if (stage.requestFullscreen) {
         stage.requestFullscreen().catch(function() {
-          say('The browser did not allow full screen; the show plays in the page.');
+          say('The browser did not allow full screen; the show fills the window.');
+          fill(true);
+          page.layout();
         });
       } else {
-        say('This browser has no full screen; the show plays in the page.');
+        fill(true);
+        page.layout();
       }
     }
     Module._lockstep_answer(fullScreen ? 1 : 0);
@@ -148,7 +215,7 @@
   document.addEventListener('fullscreenchange', function() {
     page.layout();
     // A browser's Escape leaves full screen before the page sees the key: it ends the show too.
-    if (!isFullscreen() && showing) Module._lockstep_escape();
+    if (document.fullscreenElement !== stage && showing && !filling) Module._lockstep_escape();
   });
   window.addEventListener('resize', page.layout);
 

@@ -16,9 +16,11 @@ target_link_libraries(lockstep PRIVATE kissfft)
 target_compile_definitions(lockstep PRIVATE
   $<$<BOOL:${LOCKSTEP_FLOAT_FROM_CHARS}>:LOCKSTEP_FLOAT_FROM_CHARS=1>)
 set(LOCKSTEP_WEB_AUDIO_JS ${CMAKE_CURRENT_SOURCE_DIR}/music/web_audio.js)
+set(LOCKSTEP_SOUND_CLOCK_JS ${CMAKE_CURRENT_SOURCE_DIR}/music/sound_clock.js)
 # WebGL 1 through emscripten/html5.h, files in memory, the page's own JavaScript beside it.
 target_link_options(lockstep PRIVATE
   -sENVIRONMENT=web -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1
   -sALLOW_MEMORY_GROWTH=1 -sFORCE_FILESYSTEM=1 -sEXPORTED_RUNTIME_METHODS=FS
-  --js-library ${LOCKSTEP_WEB_AUDIO_JS})
-set_target_properties(lockstep PROPERTIES SUFFIX .js LINK_DEPENDS ${LOCKSTEP_WEB_AUDIO_JS})
+  --js-library ${LOCKSTEP_WEB_AUDIO_JS} --pre-js ${LOCKSTEP_SOUND_CLOCK_JS})
+set_target_properties(lockstep PROPERTIES SUFFIX .js
+  LINK_DEPENDS "${LOCKSTEP_WEB_AUDIO_JS};${LOCKSTEP_SOUND_CLOCK_JS}")
