@@ -84,6 +84,12 @@ else
   } >"$apt/sources.list.d/debian.sources"
 fi
 cp /etc/resolv.conf "$CHROOT/etc/resolv.conf"
+# The certificate authorities this machine adds to Debian's own: a network that looks into TLS
+# (npm's registry is reached over it) gives every machine on it its CA, a fresh one too.
+if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
+  cp /usr/local/share/ca-certificates/*.crt "$CHROOT/usr/local/share/ca-certificates/"
+  chroot "$CHROOT" update-ca-certificates >/dev/null
+fi
 
 mount_root "$CHROOT" host-dev
 
