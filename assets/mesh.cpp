@@ -7,7 +7,7 @@
 #include "assets/asset_file.h"
 #include "assets/load_report.h"
 #include "assets/text_scanner.h"
-#include "host/display.h"
+#include "platform/display.h"
 #include "render/bitmap_text.h"
 
 namespace {

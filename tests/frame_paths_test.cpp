@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/platform.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/frame.h"

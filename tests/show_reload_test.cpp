@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/frame_loop.h"
-#include "host/gl_api.h"
+#include "programs/frame_loop.h"
+#include "platform/gl_api.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
 #include "render/frame.h"

@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/display.h"
+#include "platform/display.h"
 #include "assets/texture_slots.h"
-#include "host/platform.h"
+#include "platform/platform.h"
 #include "render/frame.h"
 #include "render/matrix.h"
 #include "render/render_state.h"

@@ -45,7 +45,7 @@ struct CaptureFrame {
     int32_t index;
 };
 
-// Frames 0, 1, ... (at RegularFrameTime, host/frame_loop.h) up to the first at or past toMs, with an extra frame at every still time
+// Frames 0, 1, ... (at RegularFrameTime, programs/frame_loop.h) up to the first at or past toMs, with an extra frame at every still time
 // that falls between two of them, in time order.
 std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
                                             const std::vector<CaptureStill>& stills);

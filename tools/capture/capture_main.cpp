@@ -1,6 +1,6 @@
 // lockstep-capture: runs the show offscreen at a fixed frame rate and writes stills, frame
 // pictures, a video and the spectrum the scripts saw.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/platform.h"
+#include "platform/display.h"
+#include "programs/frame_loop.h"
+#include "platform/platform.h"
 #include "music/music.h"
 #include "music/band_analysis.h"
 #include "render/frame.h"

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
-#include "host/data_folder.h"
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/maker_session.h"
-#include "host/options.h"
-#include "host/platform.h"
-#include "host/sound_output.h"
 #include "music/music.h"
+#include "music/sound_output.h"
+#include "platform/data_folder.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"

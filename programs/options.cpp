@@ -1,8 +1,8 @@
-#include "host/options.h"
+#include "programs/options.h"
 
 #include <cstring>
 
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 
 const char kPlayerUsage[] =
     "usage: lockstep [--fullscreen | --windowed] [--size WxH | --size native]\n"
