@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "programs/maker_controls.h"
+#include "platform/maker_keys.h"
 
 constexpr int kDefaultFrameWidth = 800;
 constexpr int kDefaultFrameHeight = 600;
