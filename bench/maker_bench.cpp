@@ -26,6 +26,7 @@
 #include "platform/platform.h"
 #include "programs/frame_loop.h"
 #include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
     }
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     const int32_t start = 60000; // the credits: the tree, the robots, the turning city
     SeekShow(start, EntryTimesEveryMillisecond());

@@ -20,6 +20,7 @@
 #include "platform/display.h"
 #include "platform/platform.h"
 #include "programs/frame_loop.h"
+#include "programs/options.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     MakeGridTexture();
     SetCameraLens(&camera, 100, 5000, 254);
 

@@ -358,7 +358,7 @@ int main(int argc, char** argv) {
     ApplyDefaultRenderState();
     const Clock::time_point loadStart = Clock::now();
     // Set-up counts the shaded path's programs and targets, made as the path is chosen.
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     const double loadMs = MsBetween(loadStart, Clock::now());
     const bool music = StartMusic("data/moravinte.mp3") != 0;

@@ -33,6 +33,7 @@
 #include "platform/platform.h"
 #include "programs/frame_loop.h"
 #include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -299,7 +300,7 @@ bool SetUpShow() {
         return false;
     }
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     return true;
 }

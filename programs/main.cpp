@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
     ApplyDefaultRenderState();
     // The frame path LOCKSTEP_FRAME_PATH asks for, checked against the context just made.
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     // The show's own clock only where it is asked for: the viewer's show runs as it always has.
     const int32_t startMs = PlayerStartTime(options);

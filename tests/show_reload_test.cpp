@@ -114,7 +114,7 @@ TEST(ShowReload, ANewContextGetsEveryGLObjectMadeAgainOnBothFramePaths) {
         EXPECT_TRUE(ReadFrame() == before) << "frame path " << path << ": "
                                            << SaveFrame("remade_context_" + std::to_string(path));
     }
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
     SoundOverrideSpectrum(nullptr);
     TearDownScenes();
 }

@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/display.h"
 #include "assets/texture_slots.h"
+#include "platform/display.h"
 #include "platform/platform.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "render/matrix.h"
 #include "render/render_state.h"
@@ -24,8 +25,12 @@ void OpenTestDisplay() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
     open = true;
+}
+
+void RestoreFramePath() {
+    SetFramePathAfresh(FramePathFromEnvironment());
 }
 
 void SetTestProjection(const float columnMajor[16]) {

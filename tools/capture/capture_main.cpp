@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
-#include "programs/frame_loop.h"
-#include "platform/platform.h"
-#include "music/music.h"
 #include "music/band_analysis.h"
+#include "music/music.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_hud.h"
@@ -296,8 +297,11 @@ int main(int argc, char** argv) {
     if (!PlatformFrameFitsContext()) return kExitBadArguments;
     ApplyDefaultRenderState();
     // --frame-path, else what LOCKSTEP_FRAME_PATH says, checked against the context just made.
-    int32_t path = FramePathUnchosen;
-    if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &path);
+    int32_t path = FramePathFast;
+    if (run.args.framePath.empty())
+        path = FramePathFromEnvironment();
+    else
+        ParseFramePath(run.args.framePath.c_str(), &path);
     SetFramePath(path);
     SetUpScenes();
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))
