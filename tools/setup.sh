@@ -36,8 +36,8 @@ LOCKSTEP_WEB_PACKAGES=(
 # release check (tools/release_check.sh) runs the Linux folder in bare Debian roots and reads its
 # symbols (objdump, readelf).
 LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip binutils)
-# The makers' own tools: platform/glad/generate.sh remakes the committed GL loader; the fresh-machine
-# check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
+# The makers' own tools: platform/glad/generate.sh remakes the committed GL loader; the
+# fresh-machine check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
 LOCKSTEP_LOADER_PACKAGES=(python3-glad)
 LOCKSTEP_CHECK_PACKAGES=(debootstrap git)
 
