@@ -74,7 +74,11 @@ TEST(MusicOutput, RecordedOutputIsTheDecodedFileStartingAtStartMusic) {
     const uint32_t before = SoundFramesWritten();
     ASSERT_EQ(StartMusic(tone.c_str()), 1);
     const uint32_t after = SoundFramesWritten();
-    SDL_Delay(900); // the tone, then silence while the stream stays open
+    // The tone, then a tenth of a second of silence while the stream stays open. Counted in
+    // frames written, not waited in wall time: on a loaded machine the output falls behind.
+    const uint32_t wanted = after + static_cast<uint32_t>(decoded.size()) + 44100 / 5;
+    for (uint32_t waited = 0; SoundFramesWritten() < wanted && waited < 30000; waited += 10)
+        SDL_Delay(10);
     CloseMusic();
     ShutdownSound();
     const uint32_t written = SoundFramesWritten();

@@ -95,7 +95,7 @@ mount_root "$CHROOT" host-dev
 
 git -C "$ROOT" bundle create "$CHROOT/tmp/lockstep.bundle" HEAD 2>/dev/null
 commit=$(git -C "$ROOT" rev-parse --short HEAD)
-in_root "$CHROOT" "git clone -q -c advice.detachedHead=false /tmp/lockstep.bundle /root/lockstep"
+in_root "$CHROOT" "git -c init.defaultBranch=main clone -q -c advice.detachedHead=false /tmp/lockstep.bundle /root/lockstep"
 echo "fresh_machine_check: root ready in $((SECONDS - started)) s ($SOURCES sources); running $COMMAND on $commit"
 
 ran=$SECONDS rc=0

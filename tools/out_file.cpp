@@ -21,13 +21,16 @@ void Fail(OutFile* out, int error) {
 
 } // namespace
 
+void IgnoreFileSizeSignal() {
+    signal(SIGXFSZ, SIG_IGN);
+}
+
 std::string TemporaryPathFor(const std::string& path) {
     return path + "." + std::to_string(getpid()) + ".part";
 }
 
 bool OpenOutFile(OutFile* out, const std::string& path, const char** reason) {
-    // A file past the size limit is a failed write to report, not a reason to die.
-    signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     out->path = path;
     out->temporary = TemporaryPathFor(path);
     out->error = 0;

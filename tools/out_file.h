@@ -14,6 +14,11 @@ struct OutFile {
     int error;             // errno of the first failed call; 0 while all went well
 };
 
+// A file past the size limit (ulimit -f) becomes a failed write to report, not a signal that
+// ends the tool. Called at the start of a tool's main, before anything (a GL driver's shader
+// cache too) writes; opening an OutFile does it as well.
+void IgnoreFileSizeSignal();
+
 // The temporary name beside path: the same folder, so the rename never crosses file systems.
 std::string TemporaryPathFor(const std::string& path);
 

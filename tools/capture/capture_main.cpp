@@ -273,6 +273,7 @@ int CloseOutputs(bool ok, Clock::time_point start) {
 } // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();
     // No window and no sound output: the offscreen driver whatever the environment says.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     std::string error;

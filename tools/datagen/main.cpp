@@ -7,8 +7,10 @@
 #include <system_error>
 #include "tools/datagen/datagen.h"
 #include "tools/datagen/soundtrack.h"
+#include "tools/out_file.h"
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();
     if (argc != 2) {
         std::fprintf(stderr, "usage: lockstep-datagen DIR\n");
         return 2;
