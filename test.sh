@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs every test: once plain, once with AddressSanitizer and UBSan; then, with
-# ThreadSanitizer, what runs beside the sound thread (tests/CMakeLists.txt names it).
+# ThreadSanitizer, what runs beside the sound thread (tests/CMakeLists.txt names it). One line
+# per step and per test tree; the tools' output goes to build/setup.log, each test's output to
+# its tree's Testing/Temporary/LastTest.log.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$ROOT/tools/setup.sh"
+started=$SECONDS
 install_packages "${LOCKSTEP_PACKAGES[@]}" "${LOCKSTEP_TEST_PACKAGES[@]}" \
   "${LOCKSTEP_WINDOWS_PACKAGES[@]}" "${LOCKSTEP_WEB_PACKAGES[@]}" "${LOCKSTEP_RELEASE_PACKAGES[@]}"
 install_web_clients
@@ -21,7 +24,7 @@ fi
 run_tests build
 # The Linux folder on bare Debian 11 and 12.
 if [ "$(id -u)" -eq 0 ]; then
-  "$ROOT/tools/release_check.sh"
+  run_step "checking the Linux folder in bare Debian 11 and 12" "$ROOT/tools/release_check.sh"
 else
   echo "setup: the release and its check need root (debootstrap, chroot): skipped"
 fi
@@ -31,3 +34,4 @@ run_tests build-asan
 
 LOCKSTEP_BUILD_TARGET=thread_checks build_tree build-tsan -DLOCKSTEP_TSAN=ON
 run_tests build-tsan
+echo "setup: every test passed in $(say_seconds $((SECONDS - started)))"

@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "assets/asset_file.h"
+#include "assets/bitmap_text.h"
 #include "assets/load_report.h"
 #include "assets/text_scanner.h"
-#include "host/display.h"
-#include "render/bitmap_text.h"
+#include "platform/display.h"
 
 namespace {
 

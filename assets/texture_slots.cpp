@@ -5,7 +5,7 @@
 
 #include "assets/load_report.h"
 #include "assets/raw_image.h"
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 
 uint32_t textureSlots[kTextureSlotCount];
 

@@ -1,6 +1,6 @@
 // Loader speed: megabytes of .baf/.bof text parsed per second (against a plain fscanf reading of
 // the same file), and the time of LoadTexture for a 1024x1024 picture on the offscreen context.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <GL/glu.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "assets/mesh.h"
 #include "assets/raw_image.h"
 #include "assets/texture_slots.h"
-#include "host/display.h"
+#include "platform/display.h"
 #include "tools/out_file.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // Right, Left and Space (pause, then resume) in turn at random moments, as SDL key events, and
 // watches the output. Also times R's reload.
 // Usage: maker_bench [--root DIR] [--rounds N]
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <SDL.h>
 #include <unistd.h>
 
@@ -20,12 +20,13 @@
 #include <vector>
 
 #include "bench/percentile.h"
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/maker_session.h"
-#include "host/platform.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
     }
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     const int32_t start = 60000; // the credits: the tree, the robots, the turning city
     SeekShow(start, EntryTimesEveryMillisecond());

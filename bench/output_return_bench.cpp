@@ -1,5 +1,5 @@
 // The sound output pulled out and plugged back in, over and over, through the player's own path
-// (SDL's events pumped by the platform, handed over by host/sound_output.cpp): how long from the
+// (SDL's events pumped by the platform, handed over by music/sound_output.cpp): how long from the
 // event of an output added to the first sound of the music at the show's time being heard (by the
 // sound layer's reckoning of the output's latency), and how long the main thread spends on the
 // return. SDL's disk output writes into a pipe this program reads; closing the pipe pulls it out.
@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "bench/percentile.h"
-#include "host/platform.h"
-#include "host/sound_output.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "music/sound_output.h"
+#include "platform/platform.h"
 #include "tests/mp3_fixtures.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // do not throttle. Prints the median milliseconds per frame and the operator new calls made
 // while the measured frames ran (the steady state must make none).
 // Usage: render_bench [--png FILE]   FILE receives the last 20k-triangle frame, to look at.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <GL/glu.h>
 
 #include <algorithm>
@@ -17,9 +17,10 @@
 
 #include "assets/mesh.h"
 #include "assets/texture_slots.h"
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/platform.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     MakeGridTexture();
     SetCameraLens(&camera, 100, 5000, 254);
 

@@ -5,7 +5,7 @@
 // is the least any frame of the show can cost: its draw list rendered once into the window by
 // the default path's drawing and one full-screen textured pass over it (the dirt), nothing else.
 // Usage: show_bench [--root DIR] [--json FILE] [--frame-path fast|literal|floor|all] [--size WxH]
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "assets/texture_slots.h"
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/options.h"
-#include "host/platform.h"
 #include "music/music.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/render_state.h"
@@ -358,7 +358,7 @@ int main(int argc, char** argv) {
     ApplyDefaultRenderState();
     const Clock::time_point loadStart = Clock::now();
     // Set-up counts the shaded path's programs and targets, made as the path is chosen.
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     const double loadMs = MsBetween(loadStart, Clock::now());
     const bool music = StartMusic("data/moravinte.mp3") != 0;

@@ -13,7 +13,7 @@
 // figure, not a limit: it is the output's pace against the system clock). Prints a row per loop,
 // the memory curve and a verdict per limit; exits 1 when a limit is not met.
 // Usage: soak_bench --root DIR (--player SECONDS --recording FILE | --capture PASSES [--fps N])
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <dirent.h>
 #include <unistd.h>
 
@@ -25,14 +25,15 @@
 #include <string>
 #include <vector>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/maker_session.h"
-#include "host/platform.h"
-#include "host/sound_output.h"
 #include "music/band_analysis.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "music/sound_output.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -166,7 +167,7 @@ void ProbeMusic(int32_t t) {
     soak.probes.push_back(probe);
 }
 
-// The player's pass, as host/main.cpp makes it, with the soak's notes around it.
+// The player's pass, as programs/main.cpp makes it, with the soak's notes around it.
 void StepPlayerFrame(int32_t t) {
     FollowSoundOutput(t);
     if (soak.loops.empty() || t < soak.lastTime) {
@@ -299,7 +300,7 @@ bool SetUpShow() {
         return false;
     }
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     return true;
 }

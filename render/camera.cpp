@@ -1,6 +1,6 @@
 #include "render/camera.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
 
 Camera camera;

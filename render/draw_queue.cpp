@@ -1,7 +1,7 @@
 #include "render/draw_queue.h"
 
 #include <cstdio>
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
 
 DrawList drawList;

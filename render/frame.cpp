@@ -1,7 +1,6 @@
 #include "render/frame.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include "assets/texture_slots.h"
 #include "render/glow_levels.h"
@@ -11,7 +10,45 @@
 #include "render/shaded/shaded_frame.h"
 #include "render/shaded/shaded_path.h"
 
-const FramePathOps* framePathOps = nullptr;
+namespace {
+
+// What draws before any path is chosen: nothing, and no GL call, since there may be no context.
+const char* PrepareNothing() {
+    return "no frame path is chosen";
+}
+void DoNothing() {}
+void DrawNoMesh(Mesh*) {}
+void DrawNoImage(int32_t, float, float, float, float, int32_t) {}
+void DrawNoTintedQuad(float, float, float, float, float, float, float, float, int32_t) {}
+void DrawNoRect(float, float, float, float) {}
+void CompositeNoGlow(float, float, float, float, int32_t, int32_t) {}
+void FinishNoFrame(const FrameFinish&) {}
+void ReadWhite(float rgba[4]) {
+    for (int i = 0; i < 4; ++i) rgba[i] = 1.0f;
+}
+void WriteNoColour(float, float, float, float) {}
+
+const FramePathOps noFramePath = {
+    PrepareNothing,
+    DoNothing,
+    nullptr,
+    DrawNoMesh,
+    DoNothing,
+    DrawNoImage,
+    DoNothing,
+    DoNothing,
+    DrawNoTintedQuad,
+    DrawNoRect,
+    DoNothing,
+    CompositeNoGlow,
+    FinishNoFrame,
+    ReadWhite,
+    WriteNoColour,
+};
+
+} // namespace
+
+const FramePathOps* framePathOps = &noFramePath;
 
 namespace {
 
@@ -22,7 +59,7 @@ struct FrameChoice {
     bool reported;        // the line about a path that cannot run is said once
 };
 
-FrameChoice choice = {FramePathUnchosen, false, false, false};
+FrameChoice choice = {FramePathFast, false, false, false};
 
 void Report(const char* line, const char* reason) {
     if (choice.reported) return;
@@ -30,19 +67,7 @@ void Report(const char* line, const char* reason) {
     choice.reported = true;
 }
 
-int32_t PathFromEnvironment() {
-    const char* wanted = getenv("LOCKSTEP_FRAME_PATH");
-    int32_t path = FramePathFast;
-    if (wanted && *wanted && !ParseFramePath(wanted, &path)) {
-        fprintf(stderr, "lockstep: LOCKSTEP_FRAME_PATH is '%s', not fast or literal; fast it is\n",
-                wanted);
-        path = FramePathFast;
-    }
-    return path;
-}
-
 const FramePathOps* Resolve() {
-    if (choice.asked == FramePathUnchosen) choice.asked = PathFromEnvironment();
     const char* literalMissing = literalFramePath.prepare();
     if (choice.asked == FramePathLiteral) {
         if (!literalMissing) return &literalFramePath;
@@ -72,11 +97,14 @@ bool ParseFramePath(const char* text, int32_t* path) {
 }
 
 void SetFramePath(int32_t path) {
-    if (path == FramePathUnchosen) {
-        ForgetShadedFrame();
-        choice.reported = false;
-    }
     if (path == choice.asked && choice.resolved) return;
+    choice.asked = path;
+    CheckFramePath();
+}
+
+void SetFramePathAfresh(int32_t path) {
+    ForgetShadedFrame();
+    choice.reported = false;
     choice.asked = path;
     CheckFramePath();
 }

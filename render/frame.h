@@ -8,21 +8,24 @@
 #include "render/frame_path_ops.h"
 
 enum FramePath : int32_t {
-    FramePathUnchosen = -1, // LOCKSTEP_FRAME_PATH decides (fast where it is not set)
-    FramePathFast = 0,      // the default: shaders and buffer objects
-    FramePathLiteral = 1,   // the GL 1.1 passes, the reference
+    FramePathFast = 0,    // the default: shaders and buffer objects
+    FramePathLiteral = 1, // the GL 1.1 passes, the reference
 };
 
-// The chosen path's operations: null until a path is chosen.
+// The chosen path's operations. Until a path is chosen, a table that draws nothing: there may
+// be no context to draw with yet.
 extern const FramePathOps* framePathOps;
 
 // Parses "fast" or "literal"; false for anything else.
 bool ParseFramePath(const char* text, int32_t* path);
 // Chooses the path that draws from now on, checked against the current context at once: OpenGL
 // ES has no fixed function and gets the default path, a context without what the default path
-// needs gets the literal one; each says so in one line on stderr. FramePathUnchosen reads
-// LOCKSTEP_FRAME_PATH again and checks the context afresh, saying its line again if need be.
+// needs gets the literal one; each says so in one line on stderr. The program on top decides
+// which path to ask for (programs/options.h reads LOCKSTEP_FRAME_PATH).
 void SetFramePath(int32_t path);
+// As SetFramePath, with what the context offers looked at anew and a path that cannot run said
+// again (a test hides the shaders between two choices).
+void SetFramePathAfresh(int32_t path);
 // A new context is current (after ForgetGLObjects): the path asked for last is checked against it.
 void CheckFramePath();
 // Which path draws: FramePathFast or FramePathLiteral.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "assets/texture_slots.h"
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/frame.h"
 #include "render/screen_quads.h"
 

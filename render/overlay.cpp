@@ -1,6 +1,6 @@
 #include "render/overlay.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 
 void ApplyScreenBlend(int32_t blend) {
     glEnable(GL_BLEND);

@@ -1,6 +1,6 @@
 #include "render/render_state.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "render/screen_quads.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/frame.h"
 
 namespace {

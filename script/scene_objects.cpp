@@ -2,7 +2,7 @@
 
 #include "assets/mesh_geometry.h"
 #include "assets/texture_slots.h"
-#include "host/display.h"
+#include "platform/display.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/screen_quads.h"

@@ -1,6 +1,6 @@
 #include "script/show_seek.h"
 
-#include "host/display.h"
+#include "platform/display.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"

@@ -1,6 +1,6 @@
 #include "script/timeline.h"
 
-#include "host/display.h"
+#include "platform/display.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/glow.h"

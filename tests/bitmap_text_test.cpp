@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/bitmap_text.h"
+#include "assets/bitmap_text.h"
 #include "support/test_support.h"
 #include "tools/png_writer.h"
 

@@ -1,6 +1,6 @@
 // The camera's whole view in the projection matrix: where world points land on the 800x600
 // frame, what is clipped, and which matrix is left selected.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <vector>

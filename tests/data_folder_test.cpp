@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/data_folder.h"
+#include "platform/data_folder.h"
 
 using Folders = std::vector<std::string>;
 

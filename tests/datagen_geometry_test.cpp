@@ -17,7 +17,7 @@
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/screen_quads.h"
-#include "host/display.h"
+#include "platform/display.h"
 #include "script/timeline_math.h"
 #include "support/test_support.h"
 

@@ -1,8 +1,8 @@
 // The window's surface and the default render state, read back from a real context.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <gtest/gtest.h>
 
-#include "host/display.h"
+#include "platform/display.h"
 #include "support/test_support.h"
 
 namespace {

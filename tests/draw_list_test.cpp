@@ -1,14 +1,14 @@
 // The draw list run for real on both frame paths: blending, depth writes, the environment
 // override and frame selection, checked in the pixels and the depth buffer, and the state left
 // behind in GL (literal) or the render-state record (default).
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "assets/texture_slots.h"
-#include "host/display.h"
+#include "platform/display.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/render_state.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 #include "render/glow.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/platform.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
 #include "render/camera.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
@@ -98,6 +98,24 @@ void LeakyFrame(bool reset) {
 
 } // namespace
 
+// ctest runs each case in a process of its own: here no display is open and no path chosen, so a
+// drawing call that reached GL would crash.
+TEST(FramePaths, DrawingBeforeAPathIsChosenDoesNothing) {
+    ResetDrawList();
+    QueueMesh(&city);
+    RenderDrawList();
+    DrawMesh(&city);
+    UpdateGlow();
+    BeginOverlay2D();
+    DrawScreenImage(0, 0, 0, 1, 1, ScreenAlpha);
+    DrawTintedQuad(0, 0, 1, 1, 1, 1, 1, 1, 0);
+    DrawOverlayRect(0, 0, 1, 1);
+    EndOverlay2D();
+    CompositeGlow(0, 0, 1, 1, 255, 1);
+    FinishFrame(FrameFinish{});
+    EXPECT_EQ(ChosenFramePath(), FramePathFast);
+}
+
 TEST(FramePaths, StateALeakyListLeavesIsCarriedAlikeOnBothPaths) {
     LoadShow();
     if (!HasFixedFunction()) GTEST_SKIP() << "no literal path in OpenGL ES";
@@ -112,7 +130,7 @@ TEST(FramePaths, StateALeakyListLeavesIsCarriedAlikeOnBothPaths) {
     ExpectNearTheLiteralPath(
         CompareFrames(frames[0].data(), frames[1].data(), frameWidth, frameHeight), "leaky");
     if (HasFailure()) SaveFrame("default_frame_leaky");
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
 }
 
 TEST(FramePaths, DefaultMatchesTheLiteralPathInEveryScene) {
@@ -135,7 +153,7 @@ TEST(FramePaths, DefaultMatchesTheLiteralPathInEveryScene) {
             CompareFrames(literal.data(), fast.data(), frameWidth, frameHeight), s.name);
         if (HasFailure()) SaveFrame(std::string("default_frame_") + s.name);
     }
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
 }
 
 // The web page settles the frame's size only when the viewer answers, after the loading picture
@@ -157,7 +175,7 @@ TEST(FramePaths, DefaultFollowsAFrameSizeChangedAfterItsFirstFrames) {
     frameWidth = kDefaultFrameWidth;
     frameHeight = kDefaultFrameHeight;
     FollowFrameSize();
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
 }
 
 TEST(FramePaths, WithoutShadersTheLiteralPathRunsAndSaysSoOnce) {
@@ -167,12 +185,12 @@ TEST(FramePaths, WithoutShadersTheLiteralPathRunsAndSaysSoOnce) {
     setenv("LOCKSTEP_HIDE_GLSL", "1", 1);
     std::vector<uint8_t> fallback;
     const Captured out = CaptureOutputOf([&] {
-        SetFramePath(FramePathUnchosen); // the context is checked afresh as the path is chosen
+        RestoreFramePath(); // the context is checked afresh as the path is chosen
         FrameOn(FramePathFast, 16, 20000);
         fallback = FrameOn(FramePathFast, 16, 26000);
     });
     unsetenv("LOCKSTEP_HIDE_GLSL");
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
     EXPECT_EQ(std::count(out.err.begin(), out.err.end(), '\n'), 1) << out.err;
     EXPECT_NE(out.err.find("no GLSL shaders; drawing the literal frame path"), std::string::npos)
         << out.err;

@@ -1,12 +1,12 @@
 // The glow chain rendered for real: the halo around a bright mesh and the composite's alphas on
 // both frame paths; the literal chain's eight textures and the GL state its passes leave.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "assets/texture_slots.h"
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 #include "render/draw_list.h"
 #include "render/frame.h"
 #include "render/glow.h"

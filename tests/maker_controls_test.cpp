@@ -2,7 +2,7 @@
 // holds the time, and that a loop turns back into its stretch.
 #include <gtest/gtest.h>
 
-#include "host/maker_controls.h"
+#include "programs/maker_controls.h"
 
 namespace {
 

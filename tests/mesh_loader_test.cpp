@@ -7,7 +7,7 @@
 
 #include "assets/mesh.h"
 #include "assets/text_scanner.h"
-#include "render/bitmap_text.h"
+#include "assets/bitmap_text.h"
 #include "support/test_support.h"
 
 namespace {

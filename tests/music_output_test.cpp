@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "host/platform.h"
-#include "host/sound_output.h"
+#include "platform/platform.h"
+#include "music/sound_output.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
 #include "support/test_support.h"

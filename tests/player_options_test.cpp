@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "host/options.h"
-#include "host/page_options.h"
+#include "programs/options.h"
+#include "programs/page_options.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Clear colours, full-screen pictures and tinted quads, read back from the offscreen frame, on
 // both frame paths; the GL state the literal quads leave, on the literal path.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <gtest/gtest.h>
 
 #include <cstring>

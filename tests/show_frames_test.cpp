@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 #include "render/draw_list.h"
 #include "script/scene_objects.h"
 #include "script/timeline.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/frame_loop.h"
-#include "host/gl_api.h"
+#include "programs/frame_loop.h"
+#include "platform/gl_api.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
 #include "render/frame.h"
@@ -114,7 +114,7 @@ TEST(ShowReload, ANewContextGetsEveryGLObjectMadeAgainOnBothFramePaths) {
         EXPECT_TRUE(ReadFrame() == before) << "frame path " << path << ": "
                                            << SaveFrame("remade_context_" + std::to_string(path));
     }
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
     SoundOverrideSpectrum(nullptr);
     TearDownScenes();
 }

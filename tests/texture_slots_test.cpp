@@ -1,5 +1,5 @@
 // Texture slots on a real (offscreen) GL context: hand-out order, the full table, read-back.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 

@@ -36,8 +36,8 @@ LOCKSTEP_WEB_PACKAGES=(
 # release check (tools/release_check.sh) runs the Linux folder in bare Debian roots and reads its
 # symbols (objdump, readelf).
 LOCKSTEP_RELEASE_PACKAGES=(debootstrap dpkg-dev zip binutils)
-# The makers' own tools: host/glad/generate.sh remakes the committed GL loader; the fresh-machine
-# check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
+# The makers' own tools: platform/glad/generate.sh remakes the committed GL loader; the
+# fresh-machine check (tools/fresh_machine_check.sh) builds a Debian root and clones into it.
 LOCKSTEP_LOADER_PACKAGES=(python3-glad)
 LOCKSTEP_CHECK_PACKAGES=(debootstrap git)
 
@@ -136,11 +136,81 @@ generate_data() {
   fi
 }
 
-# run_tests DIR: every test of that build; ctest's own lines are the result, so they stay on the
-# terminal.
+# run_tests DIR: every test of that build, said in one line: the counts, the time and the
+# skipped tests' names. A failed test's own output follows in full under its name. ctest's lines
+# go to the log, with each skipped test's reason; every test's output stays in ctest's own log.
 run_tests() {
-  echo "setup: testing $1/"
-  (cd "$ROOT/$1" && ctest --output-on-failure -j "$(nproc)")
+  local dir=$1 started=$SECONDS rc=0 out results
+  local ctest_log=$ROOT/$dir/Testing/Temporary/LastTest.log
+  out=$(mktemp)
+  (cd "$ROOT/$dir" && ctest --output-on-failure -j "$(nproc)") >"$out" 2>&1 || rc=$?
+  results=$(test_results "$out")
+  local line
+  line="testing $dir/: $(awk -F'\t' '
+    { n[$2 == "Passed" ? "passed" : $2 == "Skipped" ? "skipped" : "failed"]++ }
+    END { printf "%d passed, %d failed, %d skipped", n["passed"], n["failed"], n["skipped"] }' \
+    <<<"$results") in $(say_seconds $((SECONDS - started)))"
+  local skipped
+  skipped=$(awk -F'\t' '$2 == "Skipped" { print $1 }' <<<"$results")
+  [ -z "$skipped" ] || line+=" (skipped: $(paste -sd' ' <<<"$skipped"))"
+  {
+    echo "=== $(date -u '+%F %T') $line"
+    cat "$out"
+    for name in $skipped; do
+      echo "skipped $name: $(test_output "$ctest_log" "$name" | skip_reason)"
+    done
+  } >>"$LOCKSTEP_LOG"
+  echo "setup: $line"
+  awk -F'\t' 'NF == 2 && $2 != "Passed" && $2 != "Skipped"' <<<"$results" |
+    while IFS=$'\t' read -r name status; do
+      echo "=== $name: $status; its output:"
+      test_output "$ctest_log" "$name"
+      echo "=== end of $name's output"
+    done
+  if [ "$rc" -ne 0 ]; then
+    # Without a failed test (no tests found, say), ctest's last words say why.
+    grep -q $'\t' <<<"$results" || tail -n 20 "$out"
+    echo "setup: testing $dir/ failed; ctest's lines are in $LOCKSTEP_LOG, every test's output" \
+      "in $ctest_log"
+  fi
+  rm -f "$out"
+  return "$rc"
+}
+
+# test_results CTEST_OUTPUT: each progress line ("12/235 Test #40: Name ....   Passed    0.31
+# sec", or ***Failed, ***Skipped, ***Timeout, ***Exception: ..., ***Not Run) as "Name<tab>Passed".
+test_results() {
+  awk '/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
+    sub(/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: /, "")
+    name = $1
+    sub(/^[^ ]+ \.* */, "")
+    sub(/^\*\*\*/, "")
+    sub(/ +[0-9.]+ sec$/, "")
+    print name "\t" $0
+  }' "$1"
+}
+
+# test_output LOG NAME: the output of test NAME as ctest's log holds it.
+test_output() {
+  awk -v name="$2" '
+    /^[0-9]+\/[0-9]+ Testing: / { mine = substr($0, index($0, ": ") + 2) == name; out = 0; next }
+    mine && /^<end of output>$/ { mine = 0; next }
+    mine && out { print; next }
+    mine && /^Output:$/ { getline; out = 1 }' "$1" 2>/dev/null
+}
+
+# skip_reason: from a skipped test's output, the line that says why: a script's "SKIP: ...", or
+# the line after GoogleTest's "...: Skipped"; else the last line.
+skip_reason() {
+  awk '/^SKIP/ { reason = $0; found = 1 }
+    after && !found { reason = $0; found = 1 }
+    { after = /: Skipped$/; last = $0 }
+    END { print found ? reason : last }'
+}
+
+# say_seconds N: "48 s", "6 min 12 s".
+say_seconds() {
+  if [ "$1" -lt 60 ]; then echo "$1 s"; else echo "$(($1 / 60)) min $(($1 % 60)) s"; fi
 }
 
 # readme_text TEMPLATE [USAGE]: a release's README.txt from its template, the line @OPTIONS@

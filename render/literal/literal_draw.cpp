@@ -1,8 +1,8 @@
 #include "render/literal/literal_draw.h"
 
 #include "assets/texture_slots.h"
-#include "host/display.h"
-#include "host/gl_api.h"
+#include "platform/display.h"
+#include "platform/gl_api.h"
 #include "render/draw_queue.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "render/literal/literal_glow.h"
 
-#include "host/gl_api.h"
-#include "host/platform.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
 #include "render/literal/literal_draw.h"
 #include "render/literal/literal_quads.h"
 #include "render/overlay.h"

@@ -1,6 +1,6 @@
 #include "render/literal/literal_path.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/literal/literal_draw.h"
 #include "render/literal/literal_glow.h"
 #include "render/literal/literal_quads.h"

@@ -1,8 +1,8 @@
 #include "render/literal/literal_quads.h"
 
 #include "assets/texture_slots.h"
-#include "host/gl_api.h"
-#include "host/platform.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
 #include "render/overlay.h"
 
 void DrawScreenImageLiteral(int32_t slot, float x0, float y0, float x1, float y1, int32_t blend) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include "assets/texture_slots.h"
-#include "host/display.h"
-#include "host/gl_api.h"
+#include "platform/display.h"
+#include "platform/gl_api.h"
 #include "render/draw_queue.h"
 #include "render/render_state.h"
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include "assets/texture_slots.h"
-#include "host/gl_api.h"
-#include "host/platform.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
 #include "render/glow_levels.h"
 #include "render/render_state.h"
 #include "render/shaded/shaded_draw.h"

@@ -1,8 +1,8 @@
 #include "render/shaded/shaded_quads.h"
 
 #include "assets/texture_slots.h"
-#include "host/gl_api.h"
-#include "host/platform.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
 #include "render/overlay.h"
 #include "render/render_state.h"
 #include "render/shaded/shaded_draw.h"

@@ -1,7 +1,7 @@
 #include "render/shaded/shaders.h"
 
 #include <cstdio>
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/display.h"
 #include "assets/texture_slots.h"
-#include "host/platform.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "render/matrix.h"
 #include "render/render_state.h"
@@ -24,8 +25,12 @@ void OpenTestDisplay() {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     OpenDisplay(false);
     ApplyDefaultRenderState();
-    SetFramePath(FramePathUnchosen);
+    RestoreFramePath();
     open = true;
+}
+
+void RestoreFramePath() {
+    SetFramePathAfresh(FramePathFromEnvironment());
 }
 
 void SetTestProjection(const float columnMajor[16]) {

@@ -4,8 +4,12 @@
 #include <string>
 #include <vector>
 
-// Opens the 800x600 offscreen display once per process and applies the default render state.
+// Opens the 800x600 offscreen display once per process, applies the default render state and
+// chooses the frame path.
 void OpenTestDisplay();
+// The frame path the run asks for (LOCKSTEP_FRAME_PATH), chosen afresh: a test that chose
+// another leaves this one for the next.
+void RestoreFramePath();
 
 // The projection the draw list draws through and the current colour, on either frame path: in
 // GL where the context has the fixed-function pipeline, and in the render-state record.

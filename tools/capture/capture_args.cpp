@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/frame_loop.h"
-#include "host/options.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
 
 const char kCaptureUsage[] =
     "usage: lockstep-capture [--root DIR] [--fps N] [--from MS] [--to MS] [--size WxH]\n"

@@ -45,8 +45,8 @@ struct CaptureFrame {
     int32_t index;
 };
 
-// Frames 0, 1, ... (at RegularFrameTime, host/frame_loop.h) up to the first at or past toMs, with an extra frame at every still time
-// that falls between two of them, in time order.
+// Frames 0, 1, ... (at RegularFrameTime, programs/frame_loop.h) up to the first at or past toMs,
+// with an extra frame at every still time that falls between two of them, in time order.
 std::vector<CaptureFrame> PlanCaptureFrames(int32_t fps, int32_t toMs,
                                             const std::vector<CaptureStill>& stills);
 // When a run of these frames enters each scene: its first frame past the scene's start (the

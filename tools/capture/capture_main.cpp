@@ -1,6 +1,6 @@
 // lockstep-capture: runs the show offscreen at a fixed frame rate and writes stills, frame
 // pictures, a video and the spectrum the scripts saw.
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/platform.h"
-#include "music/music.h"
 #include "music/band_analysis.h"
+#include "music/music.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_hud.h"
@@ -297,8 +298,11 @@ int main(int argc, char** argv) {
     if (!PlatformFrameFitsContext()) return kExitBadArguments;
     ApplyDefaultRenderState();
     // --frame-path, else what LOCKSTEP_FRAME_PATH says, checked against the context just made.
-    int32_t path = FramePathUnchosen;
-    if (!run.args.framePath.empty()) ParseFramePath(run.args.framePath.c_str(), &path);
+    int32_t path = FramePathFast;
+    if (run.args.framePath.empty())
+        path = FramePathFromEnvironment();
+    else
+        ParseFramePath(run.args.framePath.c_str(), &path);
     SetFramePath(path);
     SetUpScenes();
     if (!LoadCaptureSoundtrack(kSoundtrackPath, &run.soundtrack))

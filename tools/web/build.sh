@@ -49,7 +49,7 @@ cmake --build "$TREE/show" --target lockstep -j "$JOBS"
 
 rm -rf "$STAGE" "$SITE"
 mkdir -p "$STAGE/data"
-cp "$ROOT/host/web/index.html" "$ROOT/host/web/page.js" "$TREE/show/bin/lockstep.js" \
+cp "$ROOT/programs/web/index.html" "$ROOT/programs/web/page.js" "$TREE/show/bin/lockstep.js" \
   "$TREE/show/bin/lockstep.wasm" "$STAGE/"
 cp "$ROOT/data/moravinte.mp3" "$STAGE/data/"
 # The same bytes from the same data set: no owners, no times.
@@ -60,10 +60,10 @@ files=$(cd "$ROOT/data" && LC_ALL=C ls | grep -v -e '^loading_512x512\.raw$' -e 
 # lockstep.html: index.html with its script line replaced by the files as base64 blocks, their
 # decoder, page.js and the module, all inline. An inline script ends at the first "</script"
 # and may not hold "<!--": neither may appear in what is inlined.
-template=$ROOT/host/web/index.html
+template=$ROOT/programs/web/index.html
 line='<script src="page.js"></script>'
 [ "$(grep -cxF "$line" "$template")" = 1 ] || { echo "build.sh: index.html has no line $line"; exit 1; }
-inline=("$ROOT/host/web/embedded.js" "$ROOT/host/web/page.js" "$STAGE/lockstep.js")
+inline=("$ROOT/programs/web/embedded.js" "$ROOT/programs/web/page.js" "$STAGE/lockstep.js")
 if grep -il -e '</script' -e '<!--' "${inline[@]}"; then
   echo "build.sh: the files above cannot be inlined into lockstep.html"; exit 1
 fi

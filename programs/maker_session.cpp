@@ -1,11 +1,11 @@
-#include "host/maker_session.h"
+#include "programs/maker_session.h"
 
 #include <chrono>
 #include <cstdio>
 
-#include "host/maker_controls.h"
-#include "host/platform.h"
 #include "music/music.h"
+#include "platform/platform.h"
+#include "programs/maker_controls.h"
 #include "script/show_hud.h"
 #include "script/show_seek.h"
 #include "script/timeline.h"

@@ -1,6 +1,7 @@
 // A software text writer: glyph cells of a bitmap font copied into an 800x600 pixel buffer.
 // The buffer is in the overlay's 800x600 units whatever the frame size; no pass shows it, and one
-// that did would draw it as a texture over the whole frame, scaled with it.
+// that did would draw it as a texture over the whole frame, scaled with it. Pictures in memory and
+// no GL: it sits beside the mesh loader, which writes its failure message with it.
 #pragma once
 #include <cstdint>
 #include "assets/raw_image.h"

@@ -1,4 +1,4 @@
-// The web host's two halves meet here: the page around the canvas (host/web/page.js), which
+// The web host's two halves meet here: the page around the canvas (programs/web/page.js), which
 // fetches the files, shows the question and the sentences, and the C++ that runs the show.
 #pragma once
 
@@ -28,7 +28,7 @@ enum PageAskKind {
     AskLost = 2,  // the picture was lost for good: play it again?
 };
 
-// The web platform layer's own (host/web_platform.cpp), besides host/platform.h.
+// The web platform layer's own (platform/web_platform.cpp), besides platform/platform.h.
 void WebKeepFrames(bool keep); // before the context exists: frames stay readable (stills)
 void WebSetFrameSize(int width, int height); // the frame, the canvas's pixels and its layout
 // lost is called when the canvas's WebGL context is lost (every GL object with it), restored

@@ -1,7 +1,7 @@
-#include "host/display.h"
+#include "platform/display.h"
 
-#include "host/gl_api.h"
-#include "host/platform.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
 
 int32_t renderStateApplied = 0;
 

@@ -1,4 +1,4 @@
-#include "render/bitmap_text.h"
+#include "assets/bitmap_text.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 
 #include "render/frame.h"
 

@@ -1,4 +1,4 @@
-#include "host/platform.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/gl_api.h"
-#include "host/gl_calls.h"
+#include "platform/gl_api.h"
+#include "platform/gl_calls.h"
 
 int frameWidth = kDefaultFrameWidth;
 int frameHeight = kDefaultFrameHeight;

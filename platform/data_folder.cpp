@@ -1,4 +1,4 @@
-#include "host/data_folder.h"
+#include "platform/data_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

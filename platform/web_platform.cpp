@@ -1,16 +1,16 @@
 // The platform layer in a web page: the canvas and its WebGL context, the Escape key, the clock.
-// The same interface as the SDL layer (host/platform.h), so the display, the frame loop and
-// everything they drive are the desktop's code; the page's own flow is in host/web_main.cpp.
+// The same interface as the SDL layer (platform/platform.h), so the display, the frame loop and
+// everything they drive are the desktop's code; the page's own flow is in programs/web_main.cpp.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "host/gl_api.h"
-#include "host/gl_calls.h"
-#include "host/platform.h"
-#include "host/web_page.h"
+#include "platform/gl_api.h"
+#include "platform/gl_calls.h"
+#include "platform/platform.h"
+#include "platform/web_page.h"
 
 int frameWidth = kDefaultFrameWidth;
 int frameHeight = kDefaultFrameHeight;

@@ -1,7 +1,7 @@
-#include "host/gl_calls.h"
+#include "platform/gl_calls.h"
 
 #include <SDL.h>
-#include "host/gl_api.h"
+#include "platform/gl_api.h"
 
 namespace {
 

@@ -38,6 +38,10 @@ extern const char kPlayerUsage[];
 // Where the show starts: --start, else the loop's start, else 0.
 int32_t PlayerStartTime(const PlayerOptions& options);
 
+// The frame path LOCKSTEP_FRAME_PATH asks for, "fast" or "literal" (render/frame.h): fast where it
+// is not set, and where it names neither, said in one line on stderr.
+int32_t FramePathFromEnvironment();
+
 // Options given once only: a second value would silently win otherwise. False (with the reason)
 // when *seen is already set; sets it.
 bool SetOnce(const char* option, bool* seen, std::string* error);

@@ -1,8 +1,11 @@
-#include "host/options.h"
+#include "programs/options.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
+#include "render/frame.h"
 
 const char kPlayerUsage[] =
     "usage: lockstep [--fullscreen | --windowed] [--size WxH | --size native]\n"
@@ -189,4 +192,15 @@ bool ParsePlayerOptions(int argc, const char* const* argv, PlayerOptions* option
         return false;
     }
     return true;
+}
+
+int32_t FramePathFromEnvironment() {
+    const char* wanted = getenv("LOCKSTEP_FRAME_PATH");
+    int32_t path = FramePathFast;
+    if (wanted && *wanted && !ParseFramePath(wanted, &path)) {
+        fprintf(stderr, "lockstep: LOCKSTEP_FRAME_PATH is '%s', not fast or literal; fast it is\n",
+                wanted);
+        path = FramePathFast;
+    }
+    return path;
 }

@@ -1,6 +1,6 @@
-#include "host/maker_controls.h"
+#include "programs/maker_controls.h"
 
-#include "host/frame_loop.h"
+#include "programs/frame_loop.h"
 #include "script/show_seek.h"
 #include "script/timeline_math.h"
 

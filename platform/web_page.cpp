@@ -1,5 +1,5 @@
-// The C++ side of host/web/page.js: each call hands over to the page's own function.
-#include "host/web_page.h"
+// The C++ side of programs/web/page.js: each call hands over to the page's own function.
+#include "platform/web_page.h"
 
 #include <emscripten/emscripten.h>
 

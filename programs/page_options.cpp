@@ -1,8 +1,8 @@
-#include "host/page_options.h"
+#include "programs/page_options.h"
 
 #include <cstring>
 
-#include "host/options.h"
+#include "programs/options.h"
 
 namespace {
 

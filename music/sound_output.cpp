@@ -1,8 +1,8 @@
-#include "host/sound_output.h"
+#include "music/sound_output.h"
 
-#include "host/platform.h"
 #include "music/music.h"
 #include "music/sound_layer.h"
+#include "platform/platform.h"
 
 void FollowSoundOutput(int32_t showMs) {
     SoundOutputChange change;

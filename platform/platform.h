@@ -1,10 +1,10 @@
 // The thin platform layer: window, GL context, input, clock and message box on SDL2.
-// Nothing outside host/ calls SDL for video or input.
+// Nothing outside platform/ calls SDL for video or input.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "host/maker_controls.h"
+#include "platform/maker_keys.h"
 
 constexpr int kDefaultFrameWidth = 800;
 constexpr int kDefaultFrameHeight = 600;

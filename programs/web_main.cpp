@@ -1,5 +1,5 @@
-// The web page's entry: the same show as host/main.cpp, in the order a page allows. The page
-// (host/web/page.js) fetches the data set and the soundtrack while the loading picture shows,
+// The web page's entry: the same show as programs/main.cpp, in the order a page allows. The page
+// (programs/web/page.js) fetches the data set and the soundtrack while the loading picture shows,
 // the scenes are set up from them, then the page asks "Fullscreen?"; the click that answers
 // settles the frame's size and starts the sound, and the browser calls one frame at a time, its
 // demo time read from the audio clock. After the show the scenes are torn down as on the
@@ -18,15 +18,15 @@
 #include <cstdio>
 #include <string>
 
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/gl_api.h"
-#include "host/options.h"
-#include "host/page_options.h"
-#include "host/platform.h"
-#include "host/web_page.h"
 #include "music/music.h"
 #include "music/web_audio.h"
+#include "platform/display.h"
+#include "platform/gl_api.h"
+#include "platform/platform.h"
+#include "platform/web_page.h"
+#include "programs/frame_loop.h"
+#include "programs/options.h"
+#include "programs/page_options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
-#include "host/data_folder.h"
-#include "host/display.h"
-#include "host/frame_loop.h"
-#include "host/maker_session.h"
-#include "host/options.h"
-#include "host/platform.h"
-#include "host/sound_output.h"
 #include "music/music.h"
+#include "music/sound_output.h"
+#include "platform/data_folder.h"
+#include "platform/display.h"
+#include "platform/platform.h"
+#include "programs/frame_loop.h"
+#include "programs/maker_session.h"
+#include "programs/options.h"
 #include "render/frame.h"
 #include "script/scene_objects.h"
 #include "script/show_seek.h"
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
     ApplyDefaultRenderState();
     // The frame path LOCKSTEP_FRAME_PATH asks for, checked against the context just made.
-    SetFramePath(FramePathUnchosen);
+    SetFramePath(FramePathFromEnvironment());
     SetUpScenes();
     // The show's own clock only where it is asked for: the viewer's show runs as it always has.
     const int32_t startMs = PlayerStartTime(options);

@@ -4,23 +4,7 @@
 #pragma once
 #include <cstdint>
 
-enum MakerKey : int32_t {
-    MakerKeyNone,
-    MakerKeyPause,         // Space
-    MakerKeyBack,          // Left: a bar back, with Shift a beat
-    MakerKeyOn,            // Right
-    MakerKeyPreviousScene, // PageUp
-    MakerKeyNextScene,     // PageDown
-    MakerKeyHome,
-    MakerKeyReload, // R
-    MakerKeyHud,    // H
-};
-
-struct MakerKeyPress {
-    MakerKey key;
-    bool shift;
-    uint32_t tick; // when it was pressed, on the platform's millisecond clock
-};
+#include "platform/maker_keys.h"
 
 struct ShowClock {
     uint32_t baseTick; // the tick at which the clock read baseTime

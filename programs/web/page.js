@@ -1,7 +1,7 @@
 // The page around the show: it fetches the data set and the soundtrack with a progress bar over
 // the loading picture, asks "Fullscreen?", fits the canvas to the page or the screen, and says
 // in a sentence whatever goes wrong. The show itself is the C++ module (lockstep.js and
-// lockstep.wasm, host/web_main.cpp); this file only hosts it.
+// lockstep.wasm, programs/web_main.cpp); this file only hosts it.
 'use strict';
 
 (function() {
@@ -18,7 +18,7 @@
   var message = document.getElementById('message');
   var endControl = document.getElementById('end');
 
-  // lockstep.html carries its files in itself (host/web/embedded.js); index.html fetches them.
+  // lockstep.html carries its files in itself (programs/web/embedded.js); index.html fetches them.
   var carried = window.lockstepFile || null;
 
   var moduleReady = null;
