@@ -156,9 +156,9 @@ run_tests() {
   {
     echo "=== $(date -u '+%F %T') $line"
     cat "$out"
-    for name in $skipped; do
+    [ -z "$skipped" ] || while IFS= read -r name; do
       echo "skipped $name: $(test_output "$ctest_log" "$name" | skip_reason)"
-    done
+    done <<<"$skipped"
   } >>"$LOCKSTEP_LOG"
   echo "setup: $line"
   awk -F'\t' 'NF == 2 && $2 != "Passed" && $2 != "Skipped"' <<<"$results" |
@@ -179,14 +179,19 @@ run_tests() {
 
 # test_results CTEST_OUTPUT: each progress line ("12/235 Test #40: Name ....   Passed    0.31
 # sec", or ***Failed, ***Skipped, ***Timeout, ***Exception: ..., ***Not Run) as "Name<tab>Passed".
+# A name may hold blanks (a parameterised test's "Name/1  # GetParam() = 1"): it ends where the
+# dots begin, or where the status begins when the name is too long for dots.
 test_results() {
   awk '/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
     sub(/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: /, "")
-    name = $1
-    sub(/^[^ ]+ \.* */, "")
-    sub(/^\*\*\*/, "")
     sub(/ +[0-9.]+ sec$/, "")
-    print name "\t" $0
+    if (!match($0, / +\.+ */) && !match($0, / +(\*\*\*|Passed$)/)) next
+    name = substr($0, 1, RSTART - 1)
+    status = substr($0, RSTART + RLENGTH)
+    if (status == "") status = substr($0, RSTART)
+    sub(/^ +/, "", status)
+    sub(/^\*\*\*/, "", status)
+    print name "\t" status
   }' "$1"
 }
 
