@@ -1,11 +1,15 @@
 // The player's command line: what each option chooses and what is refused.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "programs/options.h"
 #include "programs/page_options.h"
+#include "render/frame.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -153,4 +157,25 @@ TEST(PlayerOptions, StartLoopAndMakerAndTheirBadValues) {
         EXPECT_FALSE(bad.ok) << reason;
         EXPECT_EQ(bad.error, reason);
     }
+}
+
+TEST(PlayerOptions, TheEnvironmentsFramePathIsFastUnlessLiteralAndJunkIsSaid) {
+    const std::vector<std::pair<const char*, int32_t>> cases = {
+        {nullptr, FramePathFast}, {"", FramePathFast}, {"literal", FramePathLiteral},
+        {"fast", FramePathFast}, {"LITERAL", FramePathFast}};
+    const char* was = getenv("LOCKSTEP_FRAME_PATH");
+    const std::string saved = was ? was : "";
+    for (const auto& c : cases) {
+        if (c.first) setenv("LOCKSTEP_FRAME_PATH", c.first, 1);
+        else unsetenv("LOCKSTEP_FRAME_PATH");
+        int32_t path = -1;
+        Captured said = CaptureOutputOf([&] { path = FramePathFromEnvironment(); });
+        EXPECT_EQ(path, c.second) << (c.first ? c.first : "(unset)");
+        EXPECT_EQ(said.err, c.first && !strcmp(c.first, "LITERAL")
+                                ? "lockstep: LOCKSTEP_FRAME_PATH is 'LITERAL', not fast or "
+                                  "literal; fast it is\n"
+                                : "");
+    }
+    if (was) setenv("LOCKSTEP_FRAME_PATH", saved.c_str(), 1);
+    else unsetenv("LOCKSTEP_FRAME_PATH");
 }
